@@ -1,0 +1,83 @@
+#include "com_line.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const PortSetting kDefaultSettings[kModeCount] = {
+    {1, 9600, 0, 1},
+    {2, 9600, 1, 0},
+    {2, 115200, 0, 0},
+};
+
+// Mode 1 talks to the handheld without hardware flow control.
+constexpr int kModeWithoutCtsFlow = 1;
+
+}  // namespace
+
+CComLine::CComLine()
+    : m_handshake(1), m_mode(kNoMode), m_rxLength(0), m_txSeq(0), m_rxSeq(0)
+{
+    std::memset(m_lineState, 0, sizeof m_lineState);
+    for (int i = 0; i < kModeCount; ++i)
+        m_settings[i] = kDefaultSettings[i];
+    for (int i = 0; i < kModeCount; ++i)
+        BuildLineState(i);
+}
+
+CComLine::~CComLine() = default;
+
+int CComLine::SetMode(int mode)
+{
+    if (!IsModeIndex(mode))
+        return 0;
+    m_mode = mode;
+    return 1;
+}
+
+int CComLine::SetPort(int index, int port)
+{
+    if (!IsModeIndex(index))
+        return 0;
+    m_settings[index].port = port;
+    return 1;
+}
+
+int CComLine::SetBaud(int index, int baud)
+{
+    if (!IsModeIndex(index))
+        return 0;
+    m_settings[index].baud = baud;
+    BuildLineState(index);
+    return 1;
+}
+
+int CComLine::SetXon(int index, int on)
+{
+    if (!IsModeIndex(index))
+        return 0;
+    m_settings[index].xon = on;
+    BuildLineState(index);
+    return 1;
+}
+
+void CComLine::BuildLineState(int index)
+{
+    LineState &state = m_lineState[index];
+    const PortSetting &setting = m_settings[index];
+    state.DCBlength = sizeof(LineState);
+    char modeText[80];
+    std::snprintf(modeText, sizeof modeText, "baud=%d parity=%s data=8 stop=1 xon=%s",
+                  static_cast<int>(setting.baud), setting.oddParity != 0 ? "o" : "n",
+                  setting.xon != 0 ? "on" : "off");
+    CurrentPlatform().BuildLineState(modeText, state);
+    state.fBinary = 1;
+    state.fParity = 1;
+    state.fNull = 0;
+    state.XonChar = 0x11;
+    state.XoffChar = 0x13;
+    state.fOutxCtsFlow = index != kModeWithoutCtsFlow ? 1 : 0;
+    state.fRtsControl = RTS_CONTROL_ENABLE;
+    state.fDtrControl = DTR_CONTROL_ENABLE;
+}

@@ -1,0 +1,147 @@
+#include "com_port.h"
+
+#include "../include/tessalink.h"
+#include "my_exception.h"
+#include "port_messages.h"
+
+namespace {
+
+// The clock wraps after 2^32 ms; compare through the signed difference so
+// that a deadline across the wrap still lies in the future.
+bool DeadlinePassed(uint32_t now, uint32_t deadline)
+{
+    return static_cast<int32_t>(now - deadline) > 0;
+}
+
+}  // namespace
+
+CComPort::CComPort() : m_handle(kInvalidPort), m_notifyWindow(nullptr) {}
+
+CComPort::~CComPort() = default;
+
+int CComPort::Open(int port, const LineState *state)
+{
+    if (IsOpen())
+        throw CMyException(KIVO_ERR_NO_CONNECTION);
+    Platform &platform = CurrentPlatform();
+    m_handle = platform.OpenPort(port);
+    if (m_handle == kInvalidPort) {
+        platform.ShowMessage(kMsgCannotOpenPort);
+        return 0;
+    }
+    if (!platform.IsCharDevice(m_handle)) {
+        platform.ShowMessage(kMsgPortAbnormal);
+        Close(0);
+        return 0;
+    }
+    if (state != nullptr)
+        SetLineState(*state);
+    platform.SetTimeouts(m_handle);
+    m_buffer.reset(new uint8_t[kWorkBufferSize]);
+    return 1;
+}
+
+int CComPort::Close(int result)
+{
+    if (!IsOpen())
+        return result;
+    Platform &platform = CurrentPlatform();
+    platform.EscapeFunction(m_handle, kClrDtr);
+    platform.ClosePort(m_handle);
+    m_handle = kInvalidPort;
+    m_buffer.reset();
+    return result;
+}
+
+int CComPort::GetLineState(LineState &state)
+{
+    if (!IsOpen())
+        return 0;
+    return CurrentPlatform().GetLineState(m_handle, state);
+}
+
+int CComPort::SetLineState(const LineState &state)
+{
+    if (!IsOpen())
+        return 0;
+    Platform &platform = CurrentPlatform();
+    int result = platform.SetLineState(m_handle, state);
+    platform.EscapeFunction(m_handle, kSetRts);
+    platform.EscapeFunction(m_handle, kSetDtr);
+    return result;
+}
+
+void CComPort::PollWindow()
+{
+    if (!HasNotifyWindow())
+        return;
+    if (CurrentPlatform().SendWindowMessage(m_notifyWindow, WM_LINK_POLL, 0, 0) != 0)
+        throw CMyException(KIVO_CANCELLED);
+}
+
+void CComPort::NotifyProgress(uintptr_t bytes, intptr_t total)
+{
+    if (HasNotifyWindow())
+        CurrentPlatform().SendWindowMessage(m_notifyWindow, WM_LINK_PROGRESS, bytes, total);
+}
+
+int CComPort::Write(const void *data, unsigned count)
+{
+    if (!IsOpen())
+        return 0;
+    Platform &platform = CurrentPlatform();
+    const uint8_t *p = static_cast<const uint8_t *>(data);
+    while (count > 0) {
+        uint32_t written = 0;
+        if (!platform.WritePort(m_handle, p, count, &written))
+            written = 0;
+        PollWindow();
+        if (written > count)
+            written = count;
+        p += written;
+        count -= written;
+    }
+    return 1;
+}
+
+int CComPort::WriteByte(int value)
+{
+    uint8_t one = static_cast<uint8_t>(value);
+    return Write(&one, 1);
+}
+
+int CComPort::Read(void *buffer, unsigned count, unsigned timeoutMs)
+{
+    if (!IsOpen())
+        return 0;
+    Platform &platform = CurrentPlatform();
+    uint8_t *p = static_cast<uint8_t *>(buffer);
+    uint32_t deadline = platform.TickCount() + timeoutMs;
+    unsigned total = 0;
+    while (count > 0) {
+        uint32_t got = 0;
+        if (!platform.ReadPort(m_handle, p, count, &got))
+            got = 0;
+        if (got > count)
+            got = count;
+        if (got > 0) {
+            total += got;
+            p += got;
+            count -= got;
+            deadline = platform.TickCount() + timeoutMs;
+            continue;
+        }
+        if (timeoutMs != 0 && DeadlinePassed(platform.TickCount(), deadline))
+            break;
+        PollWindow();
+        // Wait for input rather than spin; at most 1 ms, so that the window
+        // keeps seeing its polls and a cancel takes effect at once.
+        platform.WaitReadable(m_handle, 1);
+    }
+    return static_cast<int>(total);
+}
+
+int CComPort::ReadByte(uint8_t *value, unsigned timeoutMs)
+{
+    return Read(value, 1, timeoutMs) == 1 ? 1 : 0;
+}

@@ -1,0 +1,56 @@
+// CComPort: one open COM port, its work buffer, and the caller's window for
+// the cancel poll and progress messages.
+#ifndef TESSALINK_LINK_COM_PORT_H
+#define TESSALINK_LINK_COM_PORT_H
+
+#include <cstdint>
+#include <memory>
+
+#include "../platform/platform.h"
+
+constexpr unsigned kWorkBufferSize = 8192;
+
+class CComPort {
+public:
+    CComPort();
+    virtual ~CComPort();
+    CComPort(const CComPort &) = delete;
+    CComPort &operator=(const CComPort &) = delete;
+
+    bool IsOpen() const { return m_handle != kInvalidPort; }
+
+    // Opens "COM<port>" and applies state if given. 1 = open and prepared,
+    // 0 = failed (after a message to the user). Raises -999 if a port is open.
+    int Open(int port, const LineState *state);
+    // Drops DTR, closes the port and releases the work buffer; returns result.
+    int Close(int result);
+    int GetLineState(LineState &state);
+    int SetLineState(const LineState &state);
+
+    void SetNotifyWindow(WindowHandle window) { m_notifyWindow = window; }
+    bool HasNotifyWindow() const { return m_notifyWindow != nullptr; }
+    WindowHandle GetNotifyWindow() const { return m_notifyWindow; }
+
+    // Writes every byte, polling the window after each platform write call.
+    // 1 when done, 0 if no port is open. A cancel raises 999.
+    int Write(const void *data, unsigned count);
+    int WriteByte(int value);
+    // Reads up to count bytes; timeoutMs limits the silence between bytes
+    // (0: no limit). Returns the number read. A cancel raises 999.
+    int Read(void *buffer, unsigned count, unsigned timeoutMs);
+    int ReadByte(uint8_t *value, unsigned timeoutMs);
+
+    uint8_t *WorkBuffer() { return m_buffer.get(); }
+
+protected:
+    // Sends WM_LINK_POLL if a window is set; a nonzero answer raises 999.
+    void PollWindow();
+    // Sends WM_LINK_PROGRESS if a window is set; the answer is ignored.
+    void NotifyProgress(uintptr_t bytes, intptr_t total);
+
+    PortHandle m_handle;
+    WindowHandle m_notifyWindow;
+    std::unique_ptr<uint8_t[]> m_buffer;
+};
+
+#endif

@@ -1,0 +1,3 @@
+#include "link_object.h"
+
+CLinkProtocol g_link;

@@ -1,0 +1,80 @@
+// The simulated platform: a virtual millisecond clock that moves only when the
+// library sleeps or waits, serial lines in memory, and a record of the
+// messages shown. Every protocol time-out runs in microseconds of real time and
+// gives the same result on every run.
+#ifndef TESSALINK_PLATFORM_SIM_PLATFORM_H
+#define TESSALINK_PLATFORM_SIM_PLATFORM_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "sim_line.h"
+
+struct SimSleep {
+    uint32_t time;  // when the sleep began
+    uint32_t ms;
+};
+
+class SimPlatform final : public Platform {
+public:
+    // The clock starts at startTime; start near 2^32 to test the wrap.
+    explicit SimPlatform(uint32_t startTime = 1000);
+
+    // "COM<port>" opens this line. A port with no line cannot be opened.
+    void AttachPort(int port, SimLine *line);
+    // "COM<port>" opens, but is no character device (a disk file, say).
+    void AddPlainFile(int port);
+
+    uint32_t Now() const { return m_now; }
+    // Moves the clock on, telling every attached peer.
+    void Advance(uint32_t ms);
+    // A guard against a test that would wait for ever: past this much virtual
+    // time since the start, the process stops with a message.
+    void SetTimeLimit(uint32_t ms) { m_timeLimit = ms; }
+
+    // Modal messages shown, as given (code page 932).
+    const std::vector<std::string> &Messages() const { return m_messages; }
+    const std::vector<SimSleep> &Sleeps() const { return m_sleeps; }
+    // Number of empty-read waits the library made.
+    uint64_t ReadWaits() const { return m_readWaits; }
+
+    PortHandle OpenPort(int port) override;
+    bool IsCharDevice(PortHandle handle) override;
+    void ClosePort(PortHandle handle) override;
+    bool BuildLineState(const char *modeText, LineState &state) override;
+    int SetLineState(PortHandle handle, const LineState &state) override;
+    int GetLineState(PortHandle handle, LineState &state) override;
+    void SetTimeouts(PortHandle handle) override;
+    int ReadPort(PortHandle handle, void *buffer, uint32_t count, uint32_t *got) override;
+    int WritePort(PortHandle handle, const void *data, uint32_t count, uint32_t *written) override;
+    void WaitReadable(PortHandle handle, uint32_t ms) override;
+    int EscapeFunction(PortHandle handle, LineSignal signal) override;
+    int Purge(PortHandle handle, uint32_t flags) override;
+    int QueryStatus(PortHandle handle, bool *ctsHold) override;
+    uint32_t TickCount() override { return m_now; }
+    void Sleep(uint32_t ms) override;
+    intptr_t SendWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                               intptr_t lParam) override;
+    void ShowMessage(const char *text) override;
+
+private:
+    struct Port {
+        SimLine *line;  // null: a plain file
+        bool open;
+    };
+
+    Port *Find(PortHandle handle);
+    SimLine *LineOf(PortHandle handle);
+
+    uint32_t m_now;
+    uint32_t m_start;
+    uint32_t m_timeLimit;
+    std::map<int, Port> m_ports;
+    std::vector<std::string> m_messages;
+    std::vector<SimSleep> m_sleeps;
+    uint64_t m_readWaits;
+};
+
+#endif

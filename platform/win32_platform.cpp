@@ -1,0 +1,137 @@
+// The Windows platform: the Win32 serial, timing and user-interface calls.
+#include "platform.h"
+
+#include <cstdio>
+
+#include <windows.h>
+
+namespace {
+
+HANDLE H(PortHandle handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+class Win32Platform final : public Platform {
+public:
+    PortHandle OpenPort(int port) override
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "COM%d", port);
+        HANDLE h = ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                 nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return kInvalidPort;
+        return reinterpret_cast<PortHandle>(h);
+    }
+
+    bool IsCharDevice(PortHandle handle) override
+    {
+        return ::GetFileType(H(handle)) == FILE_TYPE_CHAR;
+    }
+
+    void ClosePort(PortHandle handle) override { ::CloseHandle(H(handle)); }
+
+    bool BuildLineState(const char *modeText, LineState &state) override
+    {
+        return ::BuildCommDCBA(modeText, &state) != 0;
+    }
+
+    int SetLineState(PortHandle handle, const LineState &state) override
+    {
+        DCB copy = state;
+        return ::SetCommState(H(handle), &copy) ? 1 : 0;
+    }
+
+    int GetLineState(PortHandle handle, LineState &state) override
+    {
+        return ::GetCommState(H(handle), &state) ? 1 : 0;
+    }
+
+    void SetTimeouts(PortHandle handle) override
+    {
+        COMMTIMEOUTS timeouts = {};
+        timeouts.ReadIntervalTimeout = MAXDWORD;
+        timeouts.ReadTotalTimeoutMultiplier = 0;
+        timeouts.ReadTotalTimeoutConstant = 0;
+        timeouts.WriteTotalTimeoutMultiplier = 0;
+        timeouts.WriteTotalTimeoutConstant = 1000;
+        ::SetCommTimeouts(H(handle), &timeouts);
+    }
+
+    int ReadPort(PortHandle handle, void *buffer, uint32_t count, uint32_t *got) override
+    {
+        DWORD n = 0;
+        BOOL ok = ::ReadFile(H(handle), buffer, count, &n, nullptr);
+        *got = ok ? n : 0;
+        return ok ? 1 : 0;
+    }
+
+    int WritePort(PortHandle handle, const void *data, uint32_t count, uint32_t *written) override
+    {
+        DWORD n = 0;
+        BOOL ok = ::WriteFile(H(handle), data, count, &n, nullptr);
+        *written = ok ? n : 0;
+        return ok ? 1 : 0;
+    }
+
+    void WaitReadable(PortHandle handle, uint32_t ms) override
+    {
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (::ClearCommError(H(handle), &errors, &status) && status.cbInQue > 0)
+            return;
+        ::Sleep(ms);
+    }
+
+    int EscapeFunction(PortHandle handle, LineSignal signal) override
+    {
+        return ::EscapeCommFunction(H(handle), static_cast<DWORD>(signal)) ? 1 : 0;
+    }
+
+    int Purge(PortHandle handle, uint32_t flags) override
+    {
+        return ::PurgeComm(H(handle), flags) ? 1 : 0;
+    }
+
+    int QueryStatus(PortHandle handle, bool *ctsHold) override
+    {
+        DWORD errors = 0;
+        COMSTAT status = {};
+        *ctsHold = false;
+        if (!::ClearCommError(H(handle), &errors, &status))
+            return 0;
+        *ctsHold = status.fCtsHold != 0;
+        return 1;
+    }
+
+    uint32_t TickCount() override { return ::GetTickCount(); }
+
+    void Sleep(uint32_t ms) override { ::Sleep(ms); }
+
+    intptr_t SendWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                               intptr_t lParam) override
+    {
+        if (window == nullptr)
+            return 0;
+        return ::SendMessageA(static_cast<HWND>(window), message, wParam, lParam);
+    }
+
+    void ShowMessage(const char *text) override
+    {
+        ::MessageBoxA(nullptr, text, "Tessalink", MB_OK | MB_ICONERROR);
+    }
+};
+
+static_assert(sizeof(DCB) == 28, "the device-control block is 28 bytes");
+static_assert(kPurgeRxAbort == PURGE_RXABORT && kPurgeRxClear == PURGE_RXCLEAR, "purge flags");
+static_assert(kSetRts == SETRTS && kClrRts == CLRRTS && kSetDtr == SETDTR && kClrDtr == CLRDTR,
+              "escape functions");
+
+}  // namespace
+
+Platform &NativePlatform()
+{
+    static Win32Platform platform;
+    return platform;
+}
