@@ -120,7 +120,8 @@ int CComPort::Read(void *buffer, unsigned count, unsigned timeoutMs)
     unsigned total = 0;
     while (count > 0) {
         uint32_t got = 0;
-        if (!platform.ReadPort(m_handle, p, count, &got))
+        bool failed = !platform.ReadPort(m_handle, p, count, &got);
+        if (failed)
             got = 0;
         if (got > count)
             got = count;
@@ -135,8 +136,12 @@ int CComPort::Read(void *buffer, unsigned count, unsigned timeoutMs)
             break;
         PollWindow();
         // Wait for input rather than spin; at most 1 ms, so that the window
-        // keeps seeing its polls and a cancel takes effect at once.
-        platform.WaitReadable(m_handle, 1);
+        // keeps seeing its polls and a cancel takes effect at once. A device
+        // whose reads fail may still report input ready: sleep instead.
+        if (failed)
+            platform.Sleep(1);
+        else
+            platform.WaitReadable(m_handle, 1);
     }
     return static_cast<int>(total);
 }

@@ -9,10 +9,10 @@ namespace {
 bool ApplyPair(const std::string &key, const std::string &value, LineState &state)
 {
     if (key == "baud") {
-        char *end = nullptr;
-        unsigned long baud = std::strtoul(value.c_str(), &end, 10);
-        if (value.empty() || *end != '\0')
+        if (value.empty() || value.size() > 9 ||
+            value.find_first_not_of("0123456789") != std::string::npos)
             return false;
+        unsigned long baud = std::strtoul(value.c_str(), nullptr, 10);
         state.BaudRate = static_cast<uint32_t>(baud);
         return true;
     }
