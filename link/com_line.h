@@ -32,8 +32,55 @@ public:
     const PortSetting &Setting(int index) const { return m_settings[index]; }
     const LineState &LineStateOf(int index) const { return m_lineState[index]; }
 
+    // --- the connection bracket ---
+    // Opens the port of the selected mode with its record; in mode 1 probes
+    // the handheld and switches the line; then sleeps 500 ms in every mode.
+    // 1 = connected, 0 = no port could be opened (or no mode is selected).
+    int Connect();
+    // Ends the connection: in mode 2, after a successful operation, first waits
+    // for the handheld to drop CTS. Closes the port and returns result.
+    int Disconnect(int result);
+    bool Probe();
+    int SwitchLine();
+    // Waits until the clock has advanced by at least ms.
+    void Pause(unsigned ms);
+
+    // --- moving data in the selected mode ---
+    // Modes 0 and 2: raw bytes. Mode 1: blocks of at most 512 bytes, each in
+    // one acknowledged data frame. Other modes: nothing.
+    void Send(const void *data, unsigned count);
+    void SendByte(int value);
+    // Modes 0 and 2: Read(buffer, count, timeoutMs). Mode 1: one block into
+    // buffer, whose size count must be (the block and a closing zero byte must
+    // fit); the time-out plays no part. Returns the number of bytes received.
+    int Receive(void *buffer, unsigned count, unsigned timeoutMs);
+
+    // --- the mode-1 block exchange ---
+    void SendData(const uint8_t *data, unsigned count);
+    void SendBlock(const uint8_t *data, unsigned count);
+    void ReceiveBlock(uint8_t *buffer, unsigned capacity);
+    int SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWaitMs, uint8_t expected);
+    uint8_t ReceiveControl(uint32_t waitMs);
+    int HuntFrame(uint32_t waitMs, int wantedKind);
+    void SendDataFrame(const uint8_t *data, unsigned count);
+    uint8_t ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t waitMs);
+    void SkipDataFrame();
+    void SkipControlFrame();
+
+    uint16_t GetTxSeq() const { return m_txSeq; }
+    void SetTxSeq(uint16_t seq) { m_txSeq = seq; }
+    uint16_t GetRxSeq() const { return m_rxSeq; }
+    void SetRxSeq(uint16_t seq) { m_rxSeq = seq; }
+    uint16_t GetRxLength() const { return m_rxLength; }
+
 protected:
     static bool IsModeIndex(int index) { return index >= 0 && index < kModeCount; }
+
+    // Reads the rest of a frame whose header has come. False if the line fell
+    // silent for kFrameSilenceLimitMs in the middle of it.
+    bool ReadFrameBytes(void *buffer, unsigned count);
+    // Reads count bytes of a frame and drops them; false as ReadFrameBytes.
+    bool DropFrameBytes(unsigned count);
 
     int32_t m_handshake;
     PortSetting m_settings[kModeCount];

@@ -1,0 +1,292 @@
+// The mode-1 block exchange: data travels in numbered, summed data frames,
+// each announced with ENQ, called for with SYN, and answered ACK or NAK, with
+// three attempts per block. Also Send/SendByte/Receive for every mode.
+#include <cstring>
+
+#include "../include/tessalink.h"
+#include "block_constants.h"
+#include "com_line.h"
+#include "my_exception.h"
+
+namespace {
+
+constexpr int kRawModeA = 0;
+constexpr int kBlockMode = 1;
+constexpr int kRawModeB = 2;
+
+bool Passed(uint32_t now, uint32_t deadline)
+{
+    return static_cast<int32_t>(now - deadline) > 0;
+}
+
+uint16_t Sum16(const uint8_t *data, unsigned count)
+{
+    uint16_t sum = 0;
+    for (unsigned i = 0; i < count; ++i)
+        sum = static_cast<uint16_t>(sum + data[i]);
+    return sum;
+}
+
+uint16_t Le16(const uint8_t *p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+}  // namespace
+
+// --- every mode ---
+
+void CComLine::Send(const void *data, unsigned count)
+{
+    if (m_mode == kRawModeA || m_mode == kRawModeB)
+        Write(data, count);
+    else if (m_mode == kBlockMode)
+        SendData(static_cast<const uint8_t *>(data), count);
+}
+
+void CComLine::SendByte(int value)
+{
+    if (m_mode == kRawModeA || m_mode == kRawModeB) {
+        WriteByte(value);
+    } else if (m_mode == kBlockMode) {
+        const uint8_t one = static_cast<uint8_t>(value);
+        SendData(&one, 1);
+    }
+}
+
+int CComLine::Receive(void *buffer, unsigned count, unsigned timeoutMs)
+{
+    if (m_mode == kRawModeA || m_mode == kRawModeB)
+        return Read(buffer, count, timeoutMs);
+    if (m_mode != kBlockMode)
+        return 0;
+    m_rxLength = 0;
+    ReceiveBlock(static_cast<uint8_t *>(buffer), count);
+    return m_rxLength;
+}
+
+// --- sending ---
+
+void CComLine::SendData(const uint8_t *data, unsigned count)
+{
+    while (count > 0) {
+        unsigned n = count < kMaxBlockData ? count : kMaxBlockData;
+        SendBlock(data, n);
+        data += n;
+        count -= n;
+    }
+}
+
+void CComLine::SendBlock(const uint8_t *data, unsigned count)
+{
+    uint32_t wait = kFirstAttemptWaitMs;
+    for (int attempt = 0; attempt < kBlockAttempts; ++attempt) {
+        if (SendControl(kEnq, wait, kEnqRepeatMs, kSyn) == 0) {
+            wait = kLaterAttemptWaitMs;
+            continue;
+        }
+        SendDataFrame(data, count);
+        if (ReceiveControl(kAckWaitMs) == kAck) {
+            if (m_txSeq != kUnnumbered)
+                ++m_txSeq;
+            return;
+        }
+        wait = kLaterAttemptWaitMs;
+    }
+    throw CMyException(KIVO_ERR_BLOCK_SEND);
+}
+
+int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWaitMs,
+                          uint8_t expected)
+{
+    const uint8_t frame[kControlFrameSize] = {0, 0, 0, 0, 0, kFrameSync, kKindControl, code};
+    if (totalWaitMs == 0) {
+        Write(frame, sizeof frame);
+        return 1;
+    }
+    Platform &platform = CurrentPlatform();
+    const uint32_t deadline = platform.TickCount() + totalWaitMs;
+    for (;;) {
+        Write(frame, sizeof frame);
+        for (;;) {
+            uint8_t reply = ReceiveControl(replyWaitMs);
+            if (reply == expected)
+                return 1;
+            if (reply == kNoControl)
+                break;
+        }
+        if (static_cast<int32_t>(platform.TickCount() - deadline) >= 0)
+            return 0;
+    }
+}
+
+void CComLine::SendDataFrame(const uint8_t *data, unsigned count)
+{
+    uint8_t header[kDataHeaderSize] = {0, 0, 0, 0, 0, kFrameSync, kKindData, kDataSubKind};
+    header[8] = static_cast<uint8_t>(m_txSeq & 0xFF);
+    header[9] = static_cast<uint8_t>(m_txSeq >> 8);
+    std::memcpy(header + 10, kDataFixedBytes, sizeof kDataFixedBytes);
+    header[13] = static_cast<uint8_t>(count & 0xFF);
+    header[14] = static_cast<uint8_t>((count >> 8) & 0xFF);
+    const uint16_t sum = Sum16(data, count);
+    const uint8_t trailer[2] = {static_cast<uint8_t>(sum & 0xFF), static_cast<uint8_t>(sum >> 8)};
+    Write(header, sizeof header);
+    Write(data, count);
+    Write(trailer, sizeof trailer);
+}
+
+// --- receiving ---
+
+void CComLine::ReceiveBlock(uint8_t *buffer, unsigned capacity)
+{
+    uint32_t wait = kFirstAttemptWaitMs;
+    for (int attempt = 0; attempt < kBlockAttempts; ++attempt) {
+        if (ReceiveControl(wait) != kEnq) {
+            wait = kLaterAttemptWaitMs;
+            continue;
+        }
+        SendControl(kSyn, 0, 0, 0);
+        uint8_t verdict = ReceiveDataFrame(buffer, capacity, kDataFrameWaitMs);
+        if (verdict == kAck) {
+            SendControl(kAck, 0, 0, 0);
+            return;
+        }
+        if (verdict == kNak)
+            SendControl(kNak, 0, 0, 0);
+        wait = kLaterAttemptWaitMs;
+    }
+    throw CMyException(KIVO_ERR_BLOCK_RECV);
+}
+
+uint8_t CComLine::ReceiveControl(uint32_t waitMs)
+{
+    int kind = HuntFrame(waitMs, kFrameControl);
+    if (kind == 0)
+        return kNoControl;
+    if (kind != kFrameControl)
+        throw CMyException(KIVO_ERR_NOT_CONTROL);
+    uint8_t code = 0;
+    if (!ReadFrameBytes(&code, 1))
+        return kNoControl;
+    if (code == kCan)
+        throw CMyException(KIVO_ERR_BLOCK_CANCEL);
+    return code;
+}
+
+uint8_t CComLine::ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t waitMs)
+{
+    int kind = HuntFrame(waitMs, kFrameData);
+    if (kind == 0)
+        return kNoControl;
+    if (kind != kFrameData)
+        throw CMyException(KIVO_ERR_NOT_DATA);
+    uint8_t subKind = 0;
+    if (!ReadFrameBytes(&subKind, 1))
+        return kNoControl;
+    if ((subKind >> 4) != 1)
+        throw CMyException(KIVO_ERR_BAD_HEADER);
+    uint8_t fields[7];  // sequence (2), fixed bytes (3), length (2)
+    if (!ReadFrameBytes(fields, sizeof fields))
+        return kNoControl;
+    const uint16_t seq = Le16(fields);
+    const unsigned length = Le16(fields + 5);
+
+    // The block and the zero byte after it must fit: a longer frame is read
+    // off the line and refused, never stored beyond the buffer.
+    if (buffer == nullptr || length >= capacity)
+        return DropFrameBytes(length + 2) ? kNak : kNoControl;
+    if (!ReadFrameBytes(buffer, length))
+        return kNoControl;
+    buffer[length] = 0;
+    uint8_t sumBytes[2];
+    if (!ReadFrameBytes(sumBytes, 2))
+        return kNoControl;
+    const bool numberOk = seq == kUnnumbered || seq == m_rxSeq;
+    if (!numberOk || Le16(sumBytes) != Sum16(buffer, length))
+        return kNak;
+    m_rxLength = static_cast<uint16_t>(length);
+    if (seq == kUnnumbered)
+        m_rxSeq = kUnnumbered;
+    else
+        ++m_rxSeq;
+    return kAck;
+}
+
+int CComLine::HuntFrame(uint32_t waitMs, int wantedKind)
+{
+    enum { kIdle, kZeroSeen, kSyncSeen } state;
+    Platform &platform = CurrentPlatform();
+    for (;;) {
+        uint32_t deadline = platform.TickCount() + waitMs;
+        uint32_t lastByte = platform.TickCount();
+        state = kIdle;
+        int kind = 0;
+        for (;;) {
+            uint8_t b = 0;
+            if (ReadByte(&b, 1) == 0) {
+                const uint32_t now = platform.TickCount();
+                if (state == kIdle) {
+                    if (waitMs != 0 && Passed(now, deadline))
+                        return 0;
+                } else if (now - lastByte >= kFrameSilenceLimitMs) {
+                    return 0;  // a header begun and never finished
+                }
+                continue;
+            }
+            lastByte = platform.TickCount();
+            if (state == kIdle) {
+                state = b == 0x00 ? kZeroSeen : kIdle;
+            } else if (state == kZeroSeen) {
+                state = b == 0x00 ? kZeroSeen : (b == kFrameSync ? kSyncSeen : kIdle);
+            } else {
+                const int high = b >> 4;
+                if (high == 8 || high == 9) {
+                    kind = b & 0x0F;
+                    break;
+                }
+                state = kIdle;
+            }
+        }
+        if (kind == kFrameData && wantedKind != kFrameData) {
+            SkipDataFrame();
+            continue;
+        }
+        if (kind == kFrameControl && wantedKind != kFrameControl) {
+            SkipControlFrame();
+            continue;
+        }
+        return kind;
+    }
+}
+
+void CComLine::SkipControlFrame()
+{
+    uint8_t code = 0;
+    if (ReadFrameBytes(&code, 1) && code == kCan)
+        throw CMyException(KIVO_ERR_BLOCK_CANCEL);
+}
+
+void CComLine::SkipDataFrame()
+{
+    uint8_t fields[8];  // sub-kind, sequence, fixed bytes, length
+    if (!ReadFrameBytes(fields, sizeof fields))
+        return;
+    DropFrameBytes(Le16(fields + 6) + 2u);
+}
+
+bool CComLine::ReadFrameBytes(void *buffer, unsigned count)
+{
+    return Read(buffer, count, kFrameSilenceLimitMs) == static_cast<int>(count);
+}
+
+bool CComLine::DropFrameBytes(unsigned count)
+{
+    uint8_t scrap[64];
+    while (count > 0) {
+        unsigned n = count < sizeof scrap ? count : static_cast<unsigned>(sizeof scrap);
+        if (!ReadFrameBytes(scrap, n))
+            return false;
+        count -= n;
+    }
+    return true;
+}

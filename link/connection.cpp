@@ -1,0 +1,108 @@
+// The connection bracket: opening the line of the selected mode (with the
+// mode-1 probe and line switch) and closing it (with the mode-2 wait for the
+// handheld to release the line).
+#include "../include/tessalink.h"
+#include "block_constants.h"
+#include "com_line.h"
+
+namespace {
+constexpr int kModeWithHandshake = 1;
+constexpr int kModeWithDrainWait = 2;
+}  // namespace
+
+int CComLine::Connect()
+{
+    // No mode selected: there is no record to open with. No message either:
+    // no port was tried.
+    if (!IsModeIndex(m_mode))
+        return 0;
+    int opened = Open(m_settings[m_mode].port, &m_lineState[m_mode]);
+    if (!IsOpen())
+        return opened;
+    if (m_mode == kModeWithHandshake && m_handshake != 0) {
+        if (Probe()) {
+            SwitchLine();
+        } else {
+            LineState record = m_lineState[kModeWithHandshake];
+            SetLineState(record);
+        }
+    }
+    CurrentPlatform().Sleep(kSettleMs);
+    return opened;
+}
+
+int CComLine::Disconnect(int result)
+{
+    if (result == 0 && m_mode == kModeWithDrainWait && IsOpen()) {
+        // The handheld drops CTS when it has finished; with CTS output flow
+        // control that shows as output held for CTS.
+        Platform &platform = CurrentPlatform();
+        const uint32_t start = platform.TickCount();
+        for (;;) {
+            if (HasNotifyWindow() &&
+                platform.SendWindowMessage(m_notifyWindow, WM_LINK_POLL, 0, 0) != 0)
+                break;
+            bool ctsHold = false;
+            if (!platform.QueryStatus(m_handle, &ctsHold) || ctsHold)
+                break;
+            if (platform.TickCount() - start >= kDrainWaitLimitMs)
+                break;
+            platform.Sleep(1);
+        }
+    }
+    return Close(result);
+}
+
+bool CComLine::Probe()
+{
+    Platform &platform = CurrentPlatform();
+    LineState withoutParity = m_lineState[kModeWithHandshake];
+    withoutParity.Parity = NOPARITY;
+    SetLineState(withoutParity);
+    platform.EscapeFunction(m_handle, kSetRts);
+    platform.EscapeFunction(m_handle, kSetDtr);
+    Pause(100);
+    platform.EscapeFunction(m_handle, kClrRts);
+    Pause(50);
+    platform.EscapeFunction(m_handle, kSetRts);
+    Pause(50);
+    platform.EscapeFunction(m_handle, kClrDtr);
+    const uint8_t probe = kProbeByte;
+    uint32_t written = 0;
+    platform.WritePort(m_handle, &probe, 1, &written);
+    // The handheld has exactly this long to answer: one read, no waiting.
+    Pause(10);
+    uint8_t answer = 0;
+    uint32_t got = 0;
+    if (!platform.ReadPort(m_handle, &answer, 1, &got))
+        got = 0;
+    return got == 1 && (answer == kProbeAnswerA || answer == kProbeAnswerB);
+}
+
+int CComLine::SwitchLine()
+{
+    Platform &platform = CurrentPlatform();
+    uint32_t written = 0;
+    platform.WritePort(m_handle, kSwitchSequence, sizeof kSwitchSequence, &written);
+    platform.Purge(m_handle, kPurgeRxAbort | kPurgeRxClear);
+    Pause(3);
+    platform.EscapeFunction(m_handle, kSetDtr);
+    // Start from record 1 so that a failed read-back still applies a whole record.
+    LineState current = m_lineState[kModeWithHandshake];
+    GetLineState(current);
+    current.Parity = ODDPARITY;
+    SetLineState(current);
+    return 1;
+}
+
+void CComLine::Pause(unsigned ms)
+{
+    Platform &platform = CurrentPlatform();
+    const uint32_t start = platform.TickCount();
+    for (;;) {
+        uint32_t elapsed = platform.TickCount() - start;
+        if (elapsed >= ms)
+            return;
+        platform.Sleep(ms - elapsed);
+    }
+}
