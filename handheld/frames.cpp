@@ -1,0 +1,126 @@
+#include "frames.h"
+
+namespace handheld {
+
+namespace {
+
+void AppendLe16(std::vector<uint8_t> &out, unsigned value)
+{
+    out.push_back(static_cast<uint8_t>(value & 0xFF));
+    out.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
+}
+
+std::vector<uint8_t> Prefix(const FrameStyle &style, uint8_t kindLow)
+{
+    std::vector<uint8_t> out(style.noise);
+    std::vector<uint8_t> header = BuildHeader(
+        static_cast<uint8_t>((style.kindHighNibble << 4) | kindLow), style.leadingZeros);
+    out.insert(out.end(), header.begin(), header.end());
+    return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildHeader(uint8_t kindByte, unsigned leadingZeros)
+{
+    std::vector<uint8_t> out(leadingZeros, 0x00);
+    out.push_back(wire::kSync);
+    out.push_back(kindByte);
+    return out;
+}
+
+std::vector<uint8_t> BuildControlFrame(uint8_t code, const FrameStyle &style)
+{
+    std::vector<uint8_t> out = Prefix(style, 0x2);
+    out.push_back(code);
+    return out;
+}
+
+std::vector<uint8_t> BuildDataFrame(const std::vector<uint8_t> &data, uint16_t sequence,
+                                    const FrameStyle &style, bool wrongSum)
+{
+    std::vector<uint8_t> out = Prefix(style, 0x1);
+    out.push_back(0x10);
+    AppendLe16(out, sequence);
+    out.push_back(0x01);
+    out.push_back(0x40);
+    out.push_back(0xFE);
+    AppendLe16(out, static_cast<unsigned>(data.size()));
+    unsigned sum = 0;
+    for (uint8_t b : data) {
+        out.push_back(b);
+        sum += b;
+    }
+    if (wrongSum)
+        sum += 1;
+    AppendLe16(out, sum & 0xFFFF);
+    return out;
+}
+
+bool FrameParser::Feed(uint8_t byte)
+{
+    switch (m_state) {
+    case kIdle:
+        if (byte == 0x00)
+            m_state = kZeros;
+        return false;
+    case kZeros:
+        if (byte == wire::kSync)
+            m_state = kSync;
+        else if (byte != 0x00)
+            m_state = kIdle;
+        return false;
+    case kSync: {
+        const uint8_t high = byte >> 4, low = byte & 0x0F;
+        m_frame = Frame();
+        if ((high == 0x8 || high == 0x9) && low == 0x2) {
+            m_frame.type = Frame::kControl;
+            m_state = kCode;
+        } else if ((high == 0x8 || high == 0x9) && low == 0x1) {
+            m_frame.type = Frame::kData;
+            m_state = kSubKind;
+        } else {
+            m_state = kIdle;
+        }
+        return false;
+    }
+    case kCode:
+        m_frame.code = byte;
+        m_state = kIdle;
+        return true;
+    case kSubKind:
+        m_frame.subKind = byte;
+        m_got = 0;
+        m_state = kFields;
+        return false;
+    case kFields:
+        m_fields[m_got++] = byte;
+        if (m_got == sizeof m_fields) {
+            m_frame.sequence = static_cast<uint16_t>(m_fields[0] | (m_fields[1] << 8));
+            m_length = static_cast<size_t>(m_fields[5] | (m_fields[6] << 8));
+            m_got = 0;
+            m_state = m_length > 0 ? kData : kSum;
+        }
+        return false;
+    case kData:
+        m_frame.data.push_back(byte);
+        if (m_frame.data.size() == m_length)
+            m_state = kSum;
+        return false;
+    case kSum:
+        m_sum[m_got++] = byte;
+        if (m_got < 2)
+            return false;
+        {
+            unsigned sum = 0;
+            for (uint8_t b : m_frame.data)
+                sum += b;
+            m_frame.sumMatches = (sum & 0xFFFF) == static_cast<unsigned>(m_sum[0] | (m_sum[1] << 8));
+        }
+        m_state = kIdle;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace handheld

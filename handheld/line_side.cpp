@@ -1,0 +1,271 @@
+#include "line_side.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace handheld {
+
+namespace {
+
+constexpr uint8_t kProbe = 0xF0;
+constexpr uint8_t kSwitch[13] = {0x0B, 0x21, 0x37, 0x45, 0x50, 0x64, 0x70,
+                                 0xD1, 0x56, 0xD0, 0x87, 0x91, 0x11};
+constexpr uint32_t kProbeReplyMs = 2;     // well inside the PC's 10 ms
+constexpr uint32_t kLateProbeReplyMs = 20;
+constexpr uint32_t kSynWaitMs = 500;      // ENQ again after this long without SYN
+constexpr uint32_t kAckWaitMs = 1000;
+constexpr unsigned kAttempts = 3;
+constexpr unsigned kMaxEnqRepeats = 720;  // six minutes of ENQ every 500 ms
+
+std::string ControlName(uint8_t code)
+{
+    switch (code) {
+    case wire::kEnq: return "ENQ";
+    case wire::kSyn: return "SYN";
+    case wire::kAck: return "ACK";
+    case wire::kNak: return "NAK";
+    case wire::kCan: return "CAN";
+    default: {
+        char text[8];
+        std::snprintf(text, sizeof text, "0x%02X", code);
+        return text;
+    }
+    }
+}
+
+std::string Number(uint16_t sequence)
+{
+    return sequence == wire::kUnnumbered ? std::string("unnumbered")
+                                         : "#" + std::to_string(sequence);
+}
+
+}  // namespace
+
+LineSide::LineSide(int mode) : m_mode(mode) {}
+
+void LineSide::Trace(const std::string &line)
+{
+    if (m_trace)
+        m_trace(line);
+}
+
+void LineSide::Emit(std::vector<uint8_t> bytes, uint32_t delay)
+{
+    if (m_silent)
+        return;
+    m_output.push_back({m_now + delay, std::move(bytes)});
+}
+
+bool LineSide::TakeCancel(Outgoing what)
+{
+    auto it = std::find(m_cancelInsteadOf.begin(), m_cancelInsteadOf.end(), what);
+    if (it == m_cancelInsteadOf.end())
+        return false;
+    m_cancelInsteadOf.erase(it);
+    Trace("-> CAN");
+    Emit(BuildControlFrame(wire::kCan, m_style));
+    return true;
+}
+
+void LineSide::EmitControl(uint8_t code, Outgoing what)
+{
+    if (TakeCancel(what))
+        return;
+    Trace("-> " + ControlName(code));
+    Emit(BuildControlFrame(code, m_style));
+}
+
+std::vector<Transmission> LineSide::TakeOutput()
+{
+    std::vector<Transmission> out;
+    out.swap(m_output);
+    return out;
+}
+
+std::vector<Unit> LineSide::TakeReceived()
+{
+    std::vector<Unit> out;
+    out.swap(m_received);
+    return out;
+}
+
+void LineSide::SendUnit(std::vector<uint8_t> data, uint16_t sequence)
+{
+    if (m_mode != 1) {
+        Trace("-> " + std::to_string(data.size()) + " bytes");
+        Emit(std::move(data));
+        return;
+    }
+    m_sendQueue.push_back({std::move(data), sequence});
+    StartSending();
+}
+
+void LineSide::FinishConversation()
+{
+    if (m_mode == 2) {
+        m_cts = false;
+        Trace("CTS dropped");
+    }
+}
+
+void LineSide::OnBytes(uint32_t now, const uint8_t *data, size_t size)
+{
+    m_now = now;
+    if (m_mode != 1) {
+        if (size == 0)
+            return;
+        m_cts = true;  // a new conversation, if the last one had finished
+        m_received.push_back({std::vector<uint8_t>(data, data + size), wire::kUnnumbered});
+        Trace("<- " + std::to_string(size) + " bytes");
+        return;
+    }
+    for (size_t i = 0; i < size; ++i)
+        OnByte(data[i]);
+}
+
+void LineSide::OnByte(uint8_t byte)
+{
+    if (m_awaitSwitch) {
+        if (byte == kSwitch[m_switchIndex]) {
+            if (++m_switchIndex == sizeof kSwitch) {
+                m_awaitSwitch = false;
+                ++m_switches;
+                Trace("<- switch sequence");
+            }
+            return;
+        }
+        m_awaitSwitch = false;  // not the sequence: the bytes are frames
+    }
+    if (m_parser.Idle() && byte == kProbe) {
+        ++m_probes;
+        Trace("<- probe");
+        m_awaitSwitch = true;
+        m_switchIndex = 0;
+        switch (m_probeAnswer) {
+        case ProbeAnswer::kF4: Emit({0xF4}, kProbeReplyMs); break;
+        case ProbeAnswer::kF5: Emit({0xF5}, kProbeReplyMs); break;
+        case ProbeAnswer::kWrong: Emit({0xF6}, kProbeReplyMs); break;
+        case ProbeAnswer::kLate: Emit({0xF4}, kLateProbeReplyMs); break;
+        case ProbeAnswer::kNone: break;
+        }
+        return;
+    }
+    if (m_parser.Feed(byte))
+        OnFrame(m_parser.Take());
+}
+
+void LineSide::OnFrame(const Frame &frame)
+{
+    if (frame.type == Frame::kControl)
+        OnControl(frame.code);
+    else
+        OnDataFrame(frame);
+}
+
+void LineSide::OnControl(uint8_t code)
+{
+    m_controlsReceived.push_back(code);
+    Trace("<- " + ControlName(code));
+    switch (code) {
+    case wire::kEnq:
+        EmitControl(wire::kSyn, Outgoing::kSyn);
+        break;
+    case wire::kSyn:
+        if (m_sendState == SendState::kAwaitSyn && !m_sendQueue.empty()) {
+            const Unit &unit = m_sendQueue.front();
+            if (TakeCancel(Outgoing::kData))
+                break;
+            bool wrongSum = m_corrupt > 0;
+            if (wrongSum)
+                --m_corrupt;
+            Trace("-> data " + Number(unit.sequence) + " length " + std::to_string(unit.data.size()) +
+                  (wrongSum ? " (wrong sum)" : ""));
+            Emit(BuildDataFrame(unit.data, unit.sequence, m_style, wrongSum));
+            m_sendState = SendState::kAwaitAck;
+            m_sendDeadline = m_now + kAckWaitMs;
+        }
+        break;
+    case wire::kAck:
+        if (m_sendState == SendState::kAwaitAck) {
+            m_sendQueue.pop_front();
+            m_sendState = SendState::kIdle;
+            m_attempts = 0;
+            StartSending();
+        }
+        break;
+    case wire::kNak:
+        if (m_sendState == SendState::kAwaitAck) {
+            m_sendState = SendState::kIdle;
+            if (++m_attempts >= kAttempts) {
+                m_sendQueue.pop_front();
+                ++m_abandoned;
+                m_attempts = 0;
+            }
+            StartSending();
+        }
+        break;
+    case wire::kCan:
+        ++m_cancels;
+        m_sendQueue.clear();
+        m_sendState = SendState::kIdle;
+        break;
+    default:
+        break;
+    }
+}
+
+void LineSide::OnDataFrame(const Frame &frame)
+{
+    Trace("<- data " + Number(frame.sequence) + " length " + std::to_string(frame.data.size()) +
+          (frame.sumMatches ? "" : " (wrong sum)"));
+    bool refuse = !frame.sumMatches || (frame.subKind >> 4) != 1;
+    if (m_refuse > 0) {
+        --m_refuse;
+        refuse = true;
+    }
+    if (refuse) {
+        EmitControl(wire::kNak, Outgoing::kNak);
+        return;
+    }
+    EmitControl(wire::kAck, Outgoing::kAck);
+    m_received.push_back({frame.data, frame.sequence});
+}
+
+void LineSide::StartSending()
+{
+    if (m_sendState != SendState::kIdle || m_sendQueue.empty())
+        return;
+    m_sendState = SendState::kAwaitSyn;
+    m_sendDeadline = m_now + kSynWaitMs;
+    m_enqRepeats = 0;
+    EmitControl(wire::kEnq, Outgoing::kEnq);
+}
+
+void LineSide::OnTime(uint32_t now)
+{
+    m_now = now;
+    if (m_sendState == SendState::kIdle || static_cast<int32_t>(now - m_sendDeadline) < 0)
+        return;
+    if (m_sendState == SendState::kAwaitSyn) {
+        if (++m_enqRepeats >= kMaxEnqRepeats) {
+            m_sendQueue.pop_front();
+            ++m_abandoned;
+            m_sendState = SendState::kIdle;
+            StartSending();
+            return;
+        }
+        m_sendDeadline = now + kSynWaitMs;
+        EmitControl(wire::kEnq, Outgoing::kEnq);
+        return;
+    }
+    // No ACK in time: the attempt failed.
+    m_sendState = SendState::kIdle;
+    if (++m_attempts >= kAttempts) {
+        m_sendQueue.pop_front();
+        ++m_abandoned;
+        m_attempts = 0;
+    }
+    StartSending();
+}
+
+}  // namespace handheld

@@ -1,0 +1,39 @@
+// Runs the handheld's line side on the far end of a real pseudo-terminal, in a
+// thread of its own and on real time, as the emulator does.
+#ifndef TESSALINK_TESTS_PTY_HANDHELD_H
+#define TESSALINK_TESTS_PTY_HANDHELD_H
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "handheld/line_side.h"
+
+class PtyHandheld {
+public:
+    // Called on the handheld's thread for every unit it receives.
+    using OnUnit = std::function<void(handheld::LineSide &, const handheld::Unit &)>;
+
+    PtyHandheld(int masterFd, handheld::LineSide &side, OnUnit onUnit);
+    ~PtyHandheld();
+    PtyHandheld(const PtyHandheld &) = delete;
+    PtyHandheld &operator=(const PtyHandheld &) = delete;
+
+    // Every unit received so far (copied under the lock).
+    std::vector<handheld::Unit> Received();
+
+private:
+    void Run();
+
+    int m_fd;
+    handheld::LineSide &m_side;
+    OnUnit m_onUnit;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_lock;
+    std::vector<handheld::Unit> m_received;
+    std::thread m_thread;
+};
+
+#endif
