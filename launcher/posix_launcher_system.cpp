@@ -75,8 +75,13 @@ public:
         if (::pipe(report) != 0) {
             return false;
         }
-        ::fcntl(report[0], F_SETFD, FD_CLOEXEC);
-        ::fcntl(report[1], F_SETFD, FD_CLOEXEC);
+        // Left open in the program, the pipe would hold this wait until it ends.
+        if (::fcntl(report[0], F_SETFD, FD_CLOEXEC) != 0 ||
+            ::fcntl(report[1], F_SETFD, FD_CLOEXEC) != 0) {
+            ::close(report[0]);
+            ::close(report[1]);
+            return false;
+        }
         pid_t child = ::fork();
         if (child < 0) {
             ::close(report[0]);

@@ -14,12 +14,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Records how many arguments it got and each on a line of its own, beside itself.
+// Records how many arguments it got and each on a line of its own, beside
+// itself, then stays a while, as an installer does.
 const char kRecordingInstaller[] =
     "#!/bin/sh\n"
     "here=\"${0%/*}\"\n"
     "{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } > \"$here/arguments.part\"\n"
-    "mv \"$here/arguments.part\" \"$here/arguments.txt\"\n";
+    "mv \"$here/arguments.part\" \"$here/arguments.txt\"\n"
+    "exec sleep 10\n";
 
 enum class Installer { Script, NotExecutable, Directory, Missing };
 
@@ -82,10 +84,14 @@ TEST_P(TevlaunchPosixTest, RunsAsTheFilesCallFor)
     }
 
     std::string errors = dir / "stderr.txt";
+    auto start = std::chrono::steady_clock::now();
     int exitCode = RunShell("cd / && " + ShellQuoted(launcher) + " ignored-argument 2>" +
-                            ShellQuoted(errors) + " </dev/null");
+                            ShellQuoted(errors) + " </dev/null >/dev/null");
+    auto took = std::chrono::steady_clock::now() - start;
 
     EXPECT_EQ(exitCode, 0);
+    // It waits until the installer runs, not until it ends.
+    EXPECT_LT(took, 5s);
     EXPECT_EQ(AwaitFile(errors, 0ms).value_or("<none>"), c.expectedMessage);
     std::string record = installerDir + "/arguments.txt";
     if (c.expectedMessage.empty()) {
