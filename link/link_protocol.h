@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "com_line.h"
+#include "link_file.h"
 
 // Block sizes the packet operations can work with. Other sizes are stored as
 // given, but the operations refuse to run with them.
@@ -29,13 +30,68 @@ public:
     // True when both block sizes are usable and both packet buffers exist.
     bool BlockSizesUsable() const;
 
+    // --- the operations: each runs one conversation on an open connection and
+    // returns 0 or the code that ended it. A failure of the caller's file
+    // raises CFileError instead. ---
+    int FileList(CLinkFile &output, const char *argument, WindowHandle window);
+    int GetFile(CLinkFile &output, const char *name, WindowHandle window);
+    int PutFile(CLinkFile &input, const char *name, WindowHandle window);
+    int PutFile2(CLinkFile &input, const char *name, WindowHandle window);
+    int DelFile(const char *name, WindowHandle window);
+    int Release(WindowHandle window);
+
+    // --- the packet layer ---
+    static uint16_t Checksum(const uint8_t *data, unsigned count);
+    void WriteData(const uint8_t *data, unsigned count);
+    void WriteControl(uint8_t byte);
+    void ReadPacket();
+    uint8_t ReadControl();
+    void SendPacket(const uint8_t *data, unsigned count);
+    void SendChunk(const uint8_t *data, unsigned count);
+    void EndTurn();
+    // False when a data packet was accepted (in the receive packet: length at
+    // offset 3, data at offset 5); true when the handheld ended its turn.
+    bool ReceivePacket(bool expectEnd);
+    void SendCommand(const char *code);
+
+    uint8_t GetSequence() const { return m_sequence; }
+    void SetSequence(uint8_t sequence) { m_sequence = sequence; }
+    const uint8_t *ReceivedPacket() const { return m_recvPacket.get(); }
+    // Data bytes of the last accepted packet, and how many there are.
+    const uint8_t *PacketData() const;
+    unsigned PacketDataLength() const;
+
 protected:
+    // Room for the data of one packet in the send buffer.
+    unsigned SendCapacity() const;
+    // The operations run only with usable block sizes on an open port.
+    bool ReadyToRun() const;
+    // Formats prefix, text, suffix and a closing zero into the work buffer and
+    // returns the data length (zero included), or 0 where it does not fit one
+    // packet.
+    unsigned FormatRequest(const char *prefix, const char *text, const char *suffix);
+    // Receives the handheld's reply packets coded code, handing each piece to
+    // the file, until the handheld ends its turn.
+    void ReceiveReplies(const char *code, CLinkFile &output, bool reportProgress);
+    // Receives the handheld's answer packet and end of turn after a put; the
+    // answer must begin "AEX".
+    void ReceivePutAnswer();
+    // Reads the rest of a packet whose header is in the receive buffer.
+    void ReadPacketBody();
+    // Reads count bytes of the packet layer, failing with -102 after the
+    // handheld has been silent too long.
+    void ReadOrFail(uint8_t *buffer, unsigned count);
+    bool PacketFits() const;
+
     int32_t m_totalSize;
     int32_t m_sendBlockSize;
     int32_t m_recvBlockSize;
     uint8_t m_sequence;
     std::unique_ptr<uint8_t[]> m_sendPacket;
     std::unique_ptr<uint8_t[]> m_recvPacket;
+    // Modes 0 and 2: the last packet read claimed more data than the receive
+    // buffer holds; it was read off and is refused.
+    bool m_recvOversized = false;
 };
 
 #endif

@@ -1,0 +1,206 @@
+// The file operations of the transfer protocol: list, get, put (packets or
+// unframed chunks), delete and release. Each runs one conversation and turns
+// any failure of the conversation into its result.
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "../include/tessalink.h"
+#include "link_protocol.h"
+#include "my_exception.h"
+
+namespace {
+constexpr int kFramedMode = 1;
+}  // namespace
+
+bool CLinkProtocol::ReadyToRun() const
+{
+    return BlockSizesUsable() && IsOpen() && m_buffer != nullptr;
+}
+
+unsigned CLinkProtocol::FormatRequest(const char *prefix, const char *text, const char *suffix)
+{
+    if (text == nullptr)
+        return 0;
+    const size_t length = std::strlen(prefix) + std::strlen(text) + std::strlen(suffix) + 1;
+    const size_t room = SendCapacity() < kWorkBufferSize ? SendCapacity() : kWorkBufferSize;
+    if (length > room)
+        return 0;
+    std::snprintf(reinterpret_cast<char *>(m_buffer.get()), length, "%s%s%s", prefix, text, suffix);
+    return static_cast<unsigned>(length);
+}
+
+void CLinkProtocol::ReceiveReplies(const char *code, CLinkFile &output, bool reportProgress)
+{
+    m_sequence = 1;
+    while (!ReceivePacket(false)) {
+        const uint8_t *data = PacketData();
+        const unsigned length = PacketDataLength();
+        if (length < 3 || data[1] != code[0] || data[2] != code[1]) {
+            if (GetMode() != kFramedMode)
+                ReceivePacket(true);  // take the handheld's end of turn first
+            throw CMyException(KIVO_ERR_WRONG_REPLY);
+        }
+        output.Write(data + 3, length - 3);
+        ++m_sequence;
+        if (reportProgress)
+            NotifyProgress(length - 3, 0);
+    }
+}
+
+void CLinkProtocol::ReceivePutAnswer()
+{
+    m_sequence = 1;
+    ReceivePacket(false);
+    const bool ended = ReceivePacket(true);
+    if (!ended || PacketDataLength() < 3 || std::memcmp(PacketData(), "AEX", 3) != 0)
+        throw CMyException(KIVO_ERR_WRONG_REPLY);
+}
+
+int CLinkProtocol::FileList(CLinkFile &output, const char *argument, WindowHandle window)
+{
+    SetNotifyWindow(window);
+    if (!ReadyToRun())
+        return KIVO_ERR_NO_CONNECTION;
+    const unsigned requestLength = FormatRequest("RFF", argument, "");
+    if (requestLength == 0)
+        return KIVO_ERR_PACKET;
+    try {
+        SendCommand("FF");
+        m_sequence = 1;
+        SendPacket(m_buffer.get(), requestLength);
+        EndTurn();
+        ReceiveReplies("FF", output, false);
+    } catch (CMyException e) {
+        return e.GetCode();
+    }
+    return 0;
+}
+
+int CLinkProtocol::GetFile(CLinkFile &output, const char *name, WindowHandle window)
+{
+    SetNotifyWindow(window);
+    if (!ReadyToRun())
+        return KIVO_ERR_NO_CONNECTION;
+    const unsigned requestLength = FormatRequest("RFU", name, "");
+    if (requestLength == 0)
+        return KIVO_ERR_PACKET;
+    try {
+        SendCommand("FU");
+        m_sequence = 1;
+        SendPacket(m_buffer.get(), requestLength);
+        EndTurn();
+        ReceiveReplies("FU", output, true);
+    } catch (CMyException e) {
+        return e.GetCode();
+    }
+    return 0;
+}
+
+namespace {
+
+// The size of the file to send, as the 32-bit size the protocol announces.
+int32_t SizeToSend(CLinkFile &input)
+{
+    const int64_t size = input.Size();
+    if (size < 0 || size > INT32_MAX)
+        throw CFileError();
+    return static_cast<int32_t>(size);
+}
+
+}  // namespace
+
+int CLinkProtocol::PutFile(CLinkFile &input, const char *name, WindowHandle window)
+{
+    SetNotifyWindow(window);
+    if (!ReadyToRun())
+        return KIVO_ERR_NO_CONNECTION;
+    m_totalSize = SizeToSend(input);
+    const unsigned requestLength = FormatRequest("RFD", name, "");
+    if (requestLength == 0)
+        return KIVO_ERR_PACKET;
+    try {
+        SendCommand("FD");
+        uint8_t *piece = m_buffer.get();
+        m_sequence = 1;
+        SendPacket(piece, requestLength);
+        const size_t room = static_cast<size_t>(m_sendBlockSize) - 3;
+        for (;;) {
+            std::memcpy(piece, "RFD", 3);
+            const size_t got = input.Read(piece + 3, room);
+            if (got == 0)
+                break;
+            ++m_sequence;
+            SendPacket(piece, static_cast<unsigned>(got + 3));
+            NotifyProgress(got, m_totalSize);
+        }
+        EndTurn();
+        ReceivePutAnswer();
+    } catch (CMyException e) {
+        return e.GetCode();
+    }
+    return 0;
+}
+
+int CLinkProtocol::PutFile2(CLinkFile &input, const char *name, WindowHandle window)
+{
+    SetNotifyWindow(window);
+    if (!ReadyToRun())
+        return KIVO_ERR_NO_CONNECTION;
+    m_totalSize = SizeToSend(input);
+    char sizeText[16];
+    std::snprintf(sizeText, sizeof sizeText, "|%ld", static_cast<long>(m_totalSize));
+    const unsigned requestLength = FormatRequest("RDL", name, sizeText);
+    if (requestLength == 0)
+        return KIVO_ERR_PACKET;
+    try {
+        SendCommand("DL");
+        uint8_t *piece = m_buffer.get();
+        m_sequence = 1;
+        SendPacket(piece, requestLength);
+        for (;;) {
+            const size_t got = input.Read(piece, static_cast<size_t>(m_sendBlockSize));
+            if (got == 0)
+                break;
+            SendChunk(piece, static_cast<unsigned>(got));
+            NotifyProgress(got, m_totalSize);
+        }
+        EndTurn();
+        ReceivePutAnswer();
+    } catch (CMyException e) {
+        return e.GetCode();
+    }
+    return 0;
+}
+
+int CLinkProtocol::DelFile(const char *name, WindowHandle window)
+{
+    SetNotifyWindow(window);
+    if (!ReadyToRun())
+        return KIVO_ERR_NO_CONNECTION;
+    const unsigned requestLength = FormatRequest("RFC", name, "");
+    if (requestLength == 0)
+        return KIVO_ERR_PACKET;
+    try {
+        SendCommand("FC");
+        m_sequence = 1;
+        SendPacket(m_buffer.get(), requestLength);
+        EndTurn();
+    } catch (CMyException e) {
+        return e.GetCode();
+    }
+    return 0;
+}
+
+int CLinkProtocol::Release(WindowHandle window)
+{
+    SetNotifyWindow(window);
+    if (!ReadyToRun())
+        return KIVO_ERR_NO_CONNECTION;
+    try {
+        SendCommand("LE");
+    } catch (CMyException e) {
+        return e.GetCode();
+    }
+    return 0;
+}

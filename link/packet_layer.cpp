@@ -1,0 +1,247 @@
+// The packet layer: numbered, checksummed packets acknowledged one by one,
+// half-duplex turns ended with EOT/ACK/ENQ, and the command exchange that
+// opens every operation with the handheld's "DOK".
+#include <cstring>
+#include <vector>
+
+#include "../include/tessalink.h"
+#include "link_protocol.h"
+#include "my_exception.h"
+#include "packet_constants.h"
+
+namespace {
+
+constexpr int kFramedMode = 1;
+constexpr uint16_t kUnnumberedFrame = 0xFFFF;
+
+uint16_t Le16(const uint8_t *p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+void PutLe16(uint8_t *p, unsigned value)
+{
+    p[0] = static_cast<uint8_t>(value & 0xFF);
+    p[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+}
+
+}  // namespace
+
+uint16_t CLinkProtocol::Checksum(const uint8_t *data, unsigned count)
+{
+    uint16_t sum = 0;
+    for (unsigned i = 0; i < count; ++i)
+        sum = static_cast<uint16_t>(sum + data[i]);
+    return sum;
+}
+
+unsigned CLinkProtocol::SendCapacity() const
+{
+    return static_cast<unsigned>(m_sendBlockSize) + kPacketOverhead - kPacketFraming;
+}
+
+const uint8_t *CLinkProtocol::PacketData() const
+{
+    return m_recvPacket.get() + kPacketHeaderSize;
+}
+
+unsigned CLinkProtocol::PacketDataLength() const
+{
+    const unsigned capacity =
+        static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead - kPacketFraming;
+    const unsigned length = Le16(m_recvPacket.get() + 3);
+    return length < capacity ? length : capacity;
+}
+
+// --- writing and reading by mode ---
+
+void CLinkProtocol::WriteData(const uint8_t *data, unsigned count)
+{
+    m_txSeq = kUnnumberedFrame;
+    Send(data, count & 0xFFFF);
+}
+
+void CLinkProtocol::WriteControl(uint8_t byte)
+{
+    m_txSeq = kUnnumberedFrame;
+    SendByte(byte);
+}
+
+void CLinkProtocol::ReadOrFail(uint8_t *buffer, unsigned count)
+{
+    if (Read(buffer, count, kPacketSilenceLimitMs) != static_cast<int>(count))
+        throw CMyException(KIVO_ERR_PACKET);
+}
+
+void CLinkProtocol::ReadPacket()
+{
+    uint8_t *packet = m_recvPacket.get();
+    m_recvOversized = false;
+    if (GetMode() == kFramedMode) {
+        m_rxSeq = 1;
+        Receive(packet, static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead, 0);
+        return;
+    }
+    ReadOrFail(packet, 1);
+    if (packet[0] == kSoh)
+        ReadPacketBody();
+}
+
+void CLinkProtocol::ReadPacketBody()
+{
+    uint8_t *packet = m_recvPacket.get();
+    ReadOrFail(packet + 1, 4);  // sequence, complement, length
+    const unsigned length = Le16(packet + 3);
+    const unsigned capacity =
+        static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead - kPacketFraming;
+    if (length > capacity) {
+        // Never stored beyond the buffer: read off and refused.
+        std::vector<uint8_t> scrap(length + kPacketTrailerSize);
+        ReadOrFail(scrap.data(), static_cast<unsigned>(scrap.size()));
+        m_recvOversized = true;
+        return;
+    }
+    ReadOrFail(packet + kPacketHeaderSize, length + kPacketTrailerSize);
+}
+
+uint8_t CLinkProtocol::ReadControl()
+{
+    if (GetMode() != kFramedMode) {
+        uint8_t byte = 0;
+        ReadOrFail(&byte, 1);
+        return byte;
+    }
+    std::vector<uint8_t> frame(static_cast<size_t>(m_recvBlockSize) + kPacketOverhead);
+    m_rxSeq = 1;
+    Receive(frame.data(), static_cast<unsigned>(frame.size()), 0);
+    return frame[0];
+}
+
+bool CLinkProtocol::PacketFits() const
+{
+    if (GetMode() != kFramedMode)
+        return !m_recvOversized;
+    // In mode 1 the packet is the frame's content: its length field must not
+    // claim more than the frame brought.
+    const unsigned frameLength = m_rxLength;
+    return frameLength >= kPacketFraming &&
+           Le16(m_recvPacket.get() + 3) + kPacketFraming <= frameLength;
+}
+
+// --- sending ---
+
+void CLinkProtocol::SendPacket(const uint8_t *data, unsigned count)
+{
+    if (count > SendCapacity())
+        throw CMyException(KIVO_ERR_PACKET);
+    uint8_t *packet = m_sendPacket.get();
+    packet[0] = kSoh;
+    packet[1] = m_sequence;
+    packet[2] = static_cast<uint8_t>(m_sequence ^ 0xFF);
+    PutLe16(packet + 3, count);
+    std::memmove(packet + kPacketHeaderSize, data, count);
+    PutLe16(packet + kPacketHeaderSize + count, Checksum(data, count));
+    SendChunk(packet, count + kPacketFraming);
+}
+
+void CLinkProtocol::SendChunk(const uint8_t *data, unsigned count)
+{
+    for (int sendings = 0;; ++sendings) {
+        if (sendings >= kPacketSendings)
+            throw CMyException(KIVO_ERR_PACKET);
+        WriteData(data, count);
+        const uint8_t answer = ReadControl();
+        if (answer == kPacketCan)
+            throw CMyException(KIVO_ERR_PACKET_CANCEL);
+        if (answer == kPacketAck)
+            return;
+        if (answer != kPacketNak)
+            throw CMyException(KIVO_ERR_PACKET);
+    }
+}
+
+void CLinkProtocol::EndTurn()
+{
+    WriteControl(kEot);
+    const uint8_t answer = ReadControl();
+    if (answer == kPacketCan)
+        throw CMyException(KIVO_ERR_PACKET_CANCEL);
+    if (answer != kPacketAck)
+        throw CMyException(KIVO_ERR_PACKET);
+    WriteControl(kPacketEnq);
+}
+
+// --- receiving ---
+
+bool CLinkProtocol::ReceivePacket(bool expectEnd)
+{
+    static const char kCancelPacket[] = "ANG000";
+    uint8_t *packet = m_recvPacket.get();
+    int attempts = 0;
+    int cancels = 0;
+    for (;;) {
+        if (attempts >= kPacketAttempts)
+            throw CMyException(KIVO_ERR_PACKET);
+        ReadPacket();
+        switch (packet[0]) {
+        case kPacketCan:
+            if (cancels != 0)
+                throw CMyException(KIVO_ERR_PACKET_CANCEL);
+            if (GetMode() == kFramedMode) {
+                // Stands in for a data packet that no caller accepts.
+                std::memcpy(packet + kPacketHeaderSize, kCancelPacket, sizeof kCancelPacket);
+                PutLe16(packet + 3, sizeof kCancelPacket - 1);
+                return false;
+            }
+            WriteControl(kPacketEnq);
+            cancels = 1;
+            continue;
+        case kSoh:
+            break;
+        case kEot: {
+            WriteControl(kPacketAck);
+            packet[0] = ReadControl();
+            if (packet[0] == kPacketCan)
+                throw CMyException(KIVO_ERR_PACKET_CANCEL);
+            if (packet[0] != kPacketEnq)
+                throw CMyException(KIVO_ERR_PACKET);
+            return true;
+        }
+        case kPacketAck:
+            continue;  // a stray acknowledgement costs nothing
+        default:
+            throw CMyException(KIVO_ERR_PACKET);
+        }
+
+        if (expectEnd)
+            throw CMyException(KIVO_ERR_PACKET);
+        const unsigned length = Le16(packet + 3);
+        const bool repeat = m_sequence >= 1 && packet[1] == m_sequence - 1;
+        if (!PacketFits() || (packet[2] ^ 0xFF) != packet[1]) {
+            WriteControl(kPacketNak);
+        } else if (repeat) {
+            WriteControl(kPacketAck);  // sent again by the handheld: not used
+        } else if (packet[1] != m_sequence ||
+                   Checksum(packet + kPacketHeaderSize, length) !=
+                       Le16(packet + kPacketHeaderSize + length)) {
+            WriteControl(kPacketNak);
+        } else {
+            WriteControl(kPacketAck);
+            return false;
+        }
+        ++attempts;
+    }
+}
+
+void CLinkProtocol::SendCommand(const char *code)
+{
+    const uint8_t command[3] = {'C', static_cast<uint8_t>(code[0]), static_cast<uint8_t>(code[1])};
+    m_sequence = 1;
+    SendPacket(command, sizeof command);
+    EndTurn();
+    m_sequence = 1;
+    ReceivePacket(false);
+    const bool ended = ReceivePacket(true);
+    if (!ended || PacketDataLength() < 3 || std::memcmp(PacketData(), "DOK", 3) != 0)
+        throw CMyException(KIVO_ERR_NO_DOK);
+}
