@@ -4,6 +4,8 @@
 #ifndef TESSALINK_TESTS_SIM_HANDHELD_H
 #define TESSALINK_TESTS_SIM_HANDHELD_H
 
+#include <functional>
+
 #include "handheld/line_side.h"
 #include "platform/sim_line.h"
 
@@ -11,15 +13,19 @@ class SimHandheld : public SimPeer {
 public:
     explicit SimHandheld(handheld::LineSide &side) : m_side(side) {}
 
+    // Runs after every input to the line side: the place for the handheld's
+    // upper layer to take what arrived and answer.
+    void SetPump(std::function<void(uint32_t now)> pump) { m_pump = std::move(pump); }
+
     void OnReceive(SimLine &line, uint32_t now, const uint8_t *data, size_t size) override
     {
         m_side.OnBytes(now, data, size);
-        Flush(line);
+        Pump(line, now);
     }
     void OnTime(SimLine &line, uint32_t now) override
     {
         m_side.OnTime(now);
-        Flush(line);
+        Pump(line, now);
     }
     // Sends what the handheld has queued since the last call (after the test
     // asked it to send something).
@@ -31,7 +37,15 @@ public:
     }
 
 private:
+    void Pump(SimLine &line, uint32_t now)
+    {
+        if (m_pump)
+            m_pump(now);
+        Flush(line);
+    }
+
     handheld::LineSide &m_side;
+    std::function<void(uint32_t now)> m_pump;
 };
 
 #endif
