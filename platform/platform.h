@@ -6,6 +6,7 @@
 #define TESSALINK_PLATFORM_PLATFORM_H
 
 #include <cstdint>
+#include <memory>
 
 #include "line_state.h"
 
@@ -15,6 +16,24 @@ constexpr PortHandle kInvalidPort = -1;
 
 // The caller's window, as the public header's KIVO_HWND; null means none.
 typedef void *WindowHandle;
+
+// A file of the caller's, open for reading or for writing, used by no other
+// opener while it is open. Closed when destroyed.
+class PlatformFile {
+public:
+    virtual ~PlatformFile() = default;
+    // Reads up to count bytes; the number read (0 at the end), or -1 on failure.
+    virtual long Read(void *buffer, unsigned long count) = 0;
+    // Writes all bytes; false on failure.
+    virtual bool Write(const void *data, unsigned long count) = 0;
+    // The file's size in bytes, or -1 on failure.
+    virtual int64_t Size() = 0;
+};
+
+enum class FileAccess {
+    kRead,   // must exist
+    kWrite,  // created, or emptied if it exists
+};
 
 class Platform {
 public:
@@ -54,6 +73,12 @@ public:
     // Queries (and clears) the device's error and status: *ctsHold is set when
     // output is held because CTS is low. Zero if the query failed.
     virtual int QueryStatus(PortHandle handle, bool *ctsHold) = 0;
+
+    // Opens a caller's file, bytes exactly as stored, shared with no other
+    // opener; null if it cannot be opened.
+    virtual std::unique_ptr<PlatformFile> OpenFile(const char *path, FileAccess access) = 0;
+    // True if a file (not a directory) exists under the path.
+    virtual bool FileExists(const char *path) = 0;
 
     // The millisecond clock (wraps after 2^32 ms) and a sleep on it.
     virtual uint32_t TickCount() = 0;

@@ -20,6 +20,7 @@
 
 #include "../include/tessalink.h"
 #include "mode_text.h"
+#include "posix_file.h"
 #include "window_record.h"
 
 namespace {
@@ -294,6 +295,13 @@ public:
         *ctsHold = (tio.c_cflag & CRTSCTS) != 0 && (bits & TIOCM_CTS) == 0;
         return 1;
     }
+
+    std::unique_ptr<PlatformFile> OpenFile(const char *path, FileAccess access) override
+    {
+        return OpenPosixFile(path, access);
+    }
+
+    bool FileExists(const char *path) override { return PosixFileExists(path); }
 
     uint32_t TickCount() override { return MonotonicMs(); }
 

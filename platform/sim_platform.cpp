@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "mode_text.h"
+#include "posix_file.h"
 #include "window_record.h"
 
 namespace {
@@ -195,4 +196,14 @@ intptr_t SimPlatform::SendWindowMessage(WindowHandle window, uint32_t message, u
 void SimPlatform::ShowMessage(const char *text)
 {
     m_messages.emplace_back(text);
+}
+
+std::unique_ptr<PlatformFile> SimPlatform::OpenFile(const char *path, FileAccess access)
+{
+    return OpenPosixFile(path, access);
+}
+
+bool SimPlatform::FileExists(const char *path)
+{
+    return PosixFileExists(path);
 }

@@ -53,6 +53,9 @@ public:
     int EscapeFunction(PortHandle handle, LineSignal signal) override;
     int Purge(PortHandle handle, uint32_t flags) override;
     int QueryStatus(PortHandle handle, bool *ctsHold) override;
+    // The caller's files are real files, as on the system the tests run on.
+    std::unique_ptr<PlatformFile> OpenFile(const char *path, FileAccess access) override;
+    bool FileExists(const char *path) override;
     uint32_t TickCount() override { return m_now; }
     void Sleep(uint32_t ms) override;
     intptr_t SendWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,

@@ -1,5 +1,6 @@
 // The Windows platform: the Win32 serial, timing and user-interface calls.
 #include "platform.h"
+#include "win32_file.h"
 
 #include <cstdio>
 
@@ -104,6 +105,13 @@ public:
         *ctsHold = status.fCtsHold != 0;
         return 1;
     }
+
+    std::unique_ptr<PlatformFile> OpenFile(const char *path, FileAccess access) override
+    {
+        return OpenWin32File(path, access);
+    }
+
+    bool FileExists(const char *path) override { return Win32FileExists(path); }
 
     uint32_t TickCount() override { return ::GetTickCount(); }
 
