@@ -43,7 +43,7 @@ public:
     // --- the packet layer ---
     static uint16_t Checksum(const uint8_t *data, unsigned count);
     void WriteData(const uint8_t *data, unsigned count);
-    void WriteControl(uint8_t byte);
+    void WriteControl(uint8_t control);
     void ReadPacket();
     uint8_t ReadControl();
     void SendPacket(const uint8_t *data, unsigned count);

@@ -61,10 +61,10 @@ void CLinkProtocol::WriteData(const uint8_t *data, unsigned count)
     Send(data, count & 0xFFFF);
 }
 
-void CLinkProtocol::WriteControl(uint8_t byte)
+void CLinkProtocol::WriteControl(uint8_t control)
 {
     m_txSeq = kUnnumberedFrame;
-    SendByte(byte);
+    SendByte(control);
 }
 
 void CLinkProtocol::ReadOrFail(uint8_t *buffer, unsigned count)
@@ -107,9 +107,9 @@ void CLinkProtocol::ReadPacketBody()
 uint8_t CLinkProtocol::ReadControl()
 {
     if (GetMode() != kFramedMode) {
-        uint8_t byte = 0;
-        ReadOrFail(&byte, 1);
-        return byte;
+        uint8_t control = 0;
+        ReadOrFail(&control, 1);
+        return control;
     }
     std::vector<uint8_t> frame(static_cast<size_t>(m_recvBlockSize) + kPacketOverhead);
     m_rxSeq = 1;
