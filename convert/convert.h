@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "../include/tessalink.h"
 #include "../platform/code_page.h"
 
 // The system's ANSI code page, taken once when the library is loaded.
@@ -63,6 +64,18 @@ private:
 // memory from new[] or null, or throws.
 typedef uint8_t *(*WorkAllocator)(size_t size);
 int32_t WritePieces(PieceConverter &converter, const char *fileName, WorkAllocator allocate = nullptr);
+
+// The MEM and FILE exports around a conversion, with their results for null
+// pointers: -999 (MEM), -500 (FILE).
+int32_t ConvertToMemory(int32_t (*convert)(const char *, uint8_t *), const char *text, uint8_t *out);
+template <class Pieces>
+int32_t ConvertToFile(const char *text, const char *fileName)
+{
+    if (text == nullptr)
+        return KIVO_ERR_FILE;
+    Pieces pieces(text);
+    return WritePieces(pieces, fileName);
+}
 
 // Masks text in place (KIVO_CodeMask) with the given code page.
 void CodeMask(char *text, const CodePageTables &codePage);

@@ -1,5 +1,6 @@
-// The FILE variants of the 4-to-3 and hex conversions: convert piece by piece through a
-// work buffer and write each piece's bytes into a new file.
+// The MEM and FILE exports of the 4-to-3 and hex conversions: the FILE
+// variants convert piece by piece through a work buffer and write each
+// piece's bytes into a new file.
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -54,4 +55,11 @@ int32_t WritePieces(PieceConverter &converter, const char *fileName, WorkAllocat
     } catch (...) {  // out of memory: no exception leaves the library
         return KIVO_ERR_FILE;
     }
+}
+
+int32_t ConvertToMemory(int32_t (*convert)(const char *, uint8_t *), const char *text, uint8_t *out)
+{
+    if (text == nullptr || out == nullptr)
+        return KIVO_ERR_NO_CONNECTION;
+    return convert(text, out);
 }

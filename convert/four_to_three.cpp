@@ -112,15 +112,10 @@ size_t FourToThreePieces::Next(uint8_t *work, bool &done)
 
 extern "C" KIVO_API int32_t KIVO_CALL KIVO_4TO3_MEM(const char *text, uint8_t *out)
 {
-    if (text == nullptr || out == nullptr)
-        return KIVO_ERR_NO_CONNECTION;
-    return FourToThree(text, out);
+    return ConvertToMemory(FourToThree, text, out);
 }
 
 extern "C" KIVO_API int32_t KIVO_CALL KIVO_4TO3_FILE(const char *text, const char *fileName)
 {
-    if (text == nullptr)
-        return KIVO_ERR_FILE;
-    FourToThreePieces pieces(text);
-    return WritePieces(pieces, fileName);
+    return ConvertToFile<FourToThreePieces>(text, fileName);
 }

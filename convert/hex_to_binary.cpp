@@ -56,15 +56,10 @@ size_t HexPieces::Next(uint8_t *work, bool &done)
 
 extern "C" KIVO_API int32_t KIVO_CALL KIVO_HEX2BIN_MEM(const char *hex, uint8_t *out)
 {
-    if (hex == nullptr || out == nullptr)
-        return KIVO_ERR_NO_CONNECTION;
-    return HexToBinary(hex, out);
+    return ConvertToMemory(HexToBinary, hex, out);
 }
 
 extern "C" KIVO_API int32_t KIVO_CALL KIVO_HEX2BIN_FILE(const char *hex, const char *fileName)
 {
-    if (hex == nullptr)
-        return KIVO_ERR_FILE;
-    HexPieces pieces(hex);
-    return WritePieces(pieces, fileName);
+    return ConvertToFile<HexPieces>(hex, fileName);
 }

@@ -92,11 +92,6 @@ TEST(CodeMask, TheExportMasksWithTheLoadTimeCodePage)
     EXPECT_EQ(empty[0], 0);
 }
 
-TEST(CodeMask, NullTextGivesNoConnection)
-{
-    EXPECT_EQ(KIVO_CodeMask(nullptr), KIVO_ERR_NO_CONNECTION);
-}
-
 // Agrees with the model of the rules, and never lengthens a text.
 TEST(CodeMaskProperty, AgreesWithTheModelAndNeverGrows)
 {

@@ -3,7 +3,6 @@
 
 #include <cstring>
 #include <memory>
-#include <ostream>
 #include <random>
 
 #include "convert/convert.h"
@@ -11,34 +10,17 @@
 #include "convert/test_util.h"
 #include "tessalink.h"
 
-using testutil::AsString;
 using testutil::Hex;
 
 namespace {
 
-struct Case {
-    const char *name;
-    std::string text;
-    std::string bytes;  // expected, as hexadecimal pairs
-};
-
-void PrintTo(const Case &c, std::ostream *os)
-{
-    *os << c.name;
-}
+using Case = testutil::ConversionCase;
 
 class FourToThreeTable : public ::testing::TestWithParam<Case> {};
 
 TEST_P(FourToThreeTable, DecodesAndClosesWithAZeroByte)
 {
-    const Case &c = GetParam();
-    const std::string expected = Hex(c.bytes);
-    std::vector<uint8_t> out(c.text.size() + 1 + 4, 0xAA);
-    const int32_t n = KIVO_4TO3_MEM(c.text.c_str(), out.data());
-    ASSERT_EQ(n, static_cast<int32_t>(expected.size()));
-    EXPECT_EQ(AsString(std::vector<uint8_t>(out.begin(), out.begin() + n)), expected);
-    EXPECT_EQ(out[static_cast<size_t>(n)], 0);
-    EXPECT_EQ(out[static_cast<size_t>(n) + 1], 0xAA) << "nothing written after the zero byte";
+    testutil::ExpectConversion(KIVO_4TO3_MEM, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,14 +50,6 @@ TEST(FourToThree, ZerosInTheDataAreCounted)
     std::memset(out, 0xAA, sizeof out);
     ASSERT_EQ(KIVO_4TO3_MEM("0000", out), 3);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(out), 4), std::string(4, '\0'));
-}
-
-TEST(FourToThree, NullArgumentsWriteNothing)
-{
-    uint8_t out[2] = {0xAA, 0xAA};
-    EXPECT_EQ(KIVO_4TO3_MEM(nullptr, out), KIVO_ERR_NO_CONNECTION);
-    EXPECT_EQ(out[0], 0xAA);
-    EXPECT_EQ(KIVO_4TO3_MEM("123P", nullptr), KIVO_ERR_NO_CONNECTION);
 }
 
 // Decoding agrees with the per-character model, and never writes beyond the

@@ -3,41 +3,23 @@
 
 #include <cstring>
 #include <memory>
-#include <ostream>
 #include <random>
 
 #include "convert/models.h"
 #include "convert/test_util.h"
 #include "tessalink.h"
 
-using testutil::AsString;
 using testutil::Hex;
 
 namespace {
 
-struct Case {
-    const char *name;
-    std::string hex;
-    std::string bytes;  // expected, as hexadecimal pairs
-};
-
-void PrintTo(const Case &c, std::ostream *os)
-{
-    *os << c.name;
-}
+using Case = testutil::ConversionCase;
 
 class HexTable : public ::testing::TestWithParam<Case> {};
 
 TEST_P(HexTable, ConvertsAndClosesWithAZeroByte)
 {
-    const Case &c = GetParam();
-    const std::string expected = Hex(c.bytes);
-    std::vector<uint8_t> out(c.hex.size() / 2 + 1 + 4, 0xAA);
-    const int32_t n = KIVO_HEX2BIN_MEM(c.hex.c_str(), out.data());
-    ASSERT_EQ(n, static_cast<int32_t>(expected.size()));
-    EXPECT_EQ(AsString(std::vector<uint8_t>(out.begin(), out.begin() + n)), expected);
-    EXPECT_EQ(out[static_cast<size_t>(n)], 0);
-    EXPECT_EQ(out[static_cast<size_t>(n) + 1], 0xAA) << "nothing written after the zero byte";
+    testutil::ExpectConversion(KIVO_HEX2BIN_MEM, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -56,14 +38,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"OddLengthLoneDigitGivesNothing", "414", "41"},
         Case{"OneDigit", "4", ""}),
     testutil::CaseName());
-
-TEST(HexToBinary, NullArgumentsWriteNothing)
-{
-    uint8_t out[2] = {0xAA, 0xAA};
-    EXPECT_EQ(KIVO_HEX2BIN_MEM(nullptr, out), KIVO_ERR_NO_CONNECTION);
-    EXPECT_EQ(out[0], 0xAA);
-    EXPECT_EQ(KIVO_HEX2BIN_MEM("41", nullptr), KIVO_ERR_NO_CONNECTION);
-}
 
 // An odd text never makes the conversion read past its terminator: the text
 // is allocated to its exact size (AddressSanitizer sees any overread).

@@ -48,22 +48,28 @@ std::unique_ptr<char[]> Output(const std::string &prefix, size_t room)
     return out;
 }
 
-class LayoutProperty : public ::testing::TestWithParam<int> {};
+// The code page under test: the library's tables and the model's view of it.
+class LayoutProperty : public ::testing::TestWithParam<int> {
+protected:
+    LayoutProperty() : m_tables(CodePageByNumber(static_cast<uint32_t>(GetParam())))
+    {
+        m_cp.doubleByte = GetParam() == 932;
+    }
+
+    CodePageTables m_tables;
+    model::CodePage m_cp;
+};
 
 TEST_P(LayoutProperty, MemAgreesWithTheModelWithinTheBound)
 {
-    const bool doubleByte = GetParam() == 932;
-    const CodePageTables tables = CodePageByNumber(static_cast<uint32_t>(GetParam()));
-    model::CodePage cp;
-    cp.doubleByte = doubleByte;
     std::mt19937 rng(4401);
     for (int round = 0; round < 4000; ++round) {
         Input input = RandomInput(rng);
         const int width = static_cast<int>(rng() % 9) - 2;
         const std::string prefix = round % 3 == 0 ? "prev\r\n" : "";
         std::unique_ptr<char[]> out = Output(prefix, 3 * input.length);
-        const char *end = MemAnalize(input.buffer.data(), out.get(), width, tables);
-        const std::string expected = prefix + model::MemAnalize(input.strings, width, cp);
+        const char *end = MemAnalize(input.buffer.data(), out.get(), width, m_tables);
+        const std::string expected = prefix + model::MemAnalize(input.strings, width, m_cp);
         ASSERT_EQ(std::string(out.get()), expected) << "width " << width;
         ASSERT_EQ(end, out.get() + expected.size());
     }
@@ -71,10 +77,6 @@ TEST_P(LayoutProperty, MemAgreesWithTheModelWithinTheBound)
 
 TEST_P(LayoutProperty, RepAgreesWithTheModelWithinTheBound)
 {
-    const bool doubleByte = GetParam() == 932;
-    const CodePageTables tables = CodePageByNumber(static_cast<uint32_t>(GetParam()));
-    model::CodePage cp;
-    cp.doubleByte = doubleByte;
     std::mt19937 rng(4402);
     for (int round = 0; round < 4000; ++round) {
         Input input = RandomInput(rng);
@@ -82,8 +84,8 @@ TEST_P(LayoutProperty, RepAgreesWithTheModelWithinTheBound)
         const int valueWidth = static_cast<int>(rng() % 9) - 2;
         const std::string prefix = round % 3 == 0 ? "prev" : "";
         std::unique_ptr<char[]> out = Output(prefix, 15 * input.length);
-        const char *end = RepAnalize(input.buffer.data(), out.get(), lineWidth, valueWidth, tables);
-        const std::string expected = prefix + model::RepAnalize(input.strings, lineWidth, valueWidth, cp);
+        const char *end = RepAnalize(input.buffer.data(), out.get(), lineWidth, valueWidth, m_tables);
+        const std::string expected = prefix + model::RepAnalize(input.strings, lineWidth, valueWidth, m_cp);
         ASSERT_EQ(std::string(out.get()), expected) << lineWidth << " " << valueWidth;
         ASSERT_EQ(end, out.get() + expected.size());
     }

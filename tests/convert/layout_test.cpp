@@ -143,18 +143,6 @@ TEST_F(Layout, MemOutputIsAppendedToTheTextInOut)
     EXPECT_EQ(Mem({}, 3, "before"), "before");
 }
 
-TEST_F(Layout, NullArgumentsGiveNull)
-{
-    std::vector<char> text = Text({"abc"});
-    char out[16] = "keep";
-    EXPECT_EQ(KIVO_MEM_Analize(nullptr, out, 5), nullptr);
-    EXPECT_EQ(KIVO_MEM_Analize(text.data(), nullptr, 5), nullptr);
-    EXPECT_EQ(KIVO_REP_Analize(nullptr, out, 5, 5), nullptr);
-    EXPECT_EQ(KIVO_REP_Analize(text.data(), nullptr, 5, 5), nullptr);
-    EXPECT_STREQ(out, "keep");
-    EXPECT_STREQ(text.data(), "abc");
-}
-
 struct RepCase {
     const char *name;
     std::vector<std::string> text;
