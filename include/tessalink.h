@@ -13,7 +13,7 @@
  * Null pointers: where an export expects a text or a path and is given null,
  * it fails with a defined result and never crashes: KIVO_ERR_FILE (-500) where
  * the argument names a file of the caller's, KIVO_ERR_NO_CONNECTION (-999)
- * otherwise.
+ * otherwise. The conversions: see their section.
  *
  * Windows: exported under their undecorated names with the C calling
  * convention (__cdecl). POSIX: see KIVO_WINDOW for the window handle, and the
@@ -111,6 +111,71 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkSendBlockSize(int32_t size);
 /* Sets the receive block size of the packet layer, with the same rule for
    unusable sizes. Always returns 0 (not 1): callers rely on this. */
 KIVO_API int32_t KIVO_CALL KIVO_LinkRecvBlockSize(int32_t size);
+
+/* ---- Conversions: stand-alone, no port and no link object; any thread ----
+ *
+ * They keep no state; calls may run at once as long as they share no buffer or
+ * file. Output buffers are the caller's; their size is not passed, so each
+ * export states the bound the caller must provide. Null pointers: a FILE
+ * variant given a null text or file name returns KIVO_ERR_FILE (-500) and
+ * touches no file; any other null argument makes the export write nothing and
+ * return KIVO_ERR_NO_CONNECTION (-999), or null for the two layouts.
+ * Double-byte characters are those of the system's ANSI code page, taken at
+ * load: on Windows the code page in force; elsewhere the one that the
+ * environment variable TESSALINK_CODEPAGE names by number (932, 936, 949 and
+ * 950 are double-byte, any other number single-byte), else 932 (Shift-JIS).
+ */
+
+/* Decodes a 4-to-3 text (alphabet in value order 0-5, A-Z, 6-9 : ;, a-z; every
+   other byte is skipped, also inside a group) into out, then stores a zero
+   byte. out must hold strlen(text) + 1 bytes (exactly: 3 per group of four
+   alphabet characters, 2 or 1 for a last group of 3 or 2, plus 1). Returns the
+   number of bytes decoded, the zero byte not counted. */
+KIVO_API int32_t KIVO_CALL KIVO_4TO3_MEM(const char *text, uint8_t *out);
+
+/* Decodes text as KIVO_4TO3_MEM and writes the bytes (not the zero byte) into
+   fileName, created or emptied, binary. 0 when written; -500 when the file
+   cannot be created or fully written (what was written stays), or its work
+   buffer (64 KiB, whatever the text's length) cannot be allocated (the file is
+   then left untouched). */
+KIVO_API int32_t KIVO_CALL KIVO_4TO3_FILE(const char *text, const char *fileName);
+
+/* Converts pairs of hexadecimal digits (0-9, A-F; any other byte counts by the
+   rule: code as signed 8-bit, from 0x41 up less 0x37, else less 0x30; byte =
+   16 x high + low, modulo 256) into out, then stores a zero byte. A lone last
+   digit gives nothing. out must hold strlen(hex) / 2 + 1 bytes. Returns the
+   number of bytes stored, the zero byte not counted. */
+KIVO_API int32_t KIVO_CALL KIVO_HEX2BIN_MEM(const char *hex, uint8_t *out);
+
+/* Converts hex as KIVO_HEX2BIN_MEM and writes the bytes into fileName, as
+   KIVO_4TO3_FILE (same results). */
+KIVO_API int32_t KIVO_CALL KIVO_HEX2BIN_FILE(const char *hex, const char *fileName);
+
+/* Masks double-byte codes of text with spaces, in place; the text never grows.
+   At each character start: 0xEB, 0xEC, 0xFC, 0xFD become one space and the
+   byte after them is removed; a pair (lead byte first) in 0x9873-0x989E or
+   0xED40-0xED75 becomes two spaces; other pairs and single bytes stay. A lead
+   byte just before the terminator stays. Returns 0. */
+KIVO_API int32_t KIVO_CALL KIVO_CodeMask(char *text);
+
+/* Lays out text as lines of at most width bytes, each ended by CR LF, appended
+   to the zero-terminated text already in out. text: strings closed by an empty
+   string (two zero bytes end it), changed in place; 0x1F and CR end a line; an
+   optional "MEM1:" header (any case) is dropped and then 0x1E ends the text.
+   width 0 or less: no wrapping. A double-byte character is never split (at
+   width 1 it makes a line of its own 2 bytes). out must hold strlen(out) + 3 x
+   T + 1 bytes, T being the length of text up to its closing empty string (each
+   string with its zero byte). Returns a pointer to the zero byte that ends out. */
+KIVO_API char *KIVO_CALL KIVO_MEM_Analize(char *text, char *out, int32_t width);
+
+/* Lays out a labelled text as KIVO_MEM_Analize does, with one more rule: the
+   first tab of a line separates a label from a value. Such lines, and every
+   line of a text whose first string holds a tab, get a 12-byte label column
+   (the label cut after 12 bytes or padded with spaces) and wrap at valueWidth;
+   the others wrap at lineWidth. out must hold strlen(out) + 15 x T + 1 bytes
+   (T as above). Returns a pointer to the zero byte that ends out. */
+KIVO_API char *KIVO_CALL KIVO_REP_Analize(char *text, char *out, int32_t lineWidth,
+                                           int32_t valueWidth);
 
 #ifdef __cplusplus
 }
