@@ -139,7 +139,8 @@ void CLinkProtocol::SendPacket(const uint8_t *data, unsigned count)
     packet[1] = m_sequence;
     packet[2] = static_cast<uint8_t>(m_sequence ^ 0xFF);
     PutLe16(packet + 3, count);
-    std::memmove(packet + kPacketHeaderSize, data, count);
+    if (count > 0)
+        std::memmove(packet + kPacketHeaderSize, data, count);
     PutLe16(packet + kPacketHeaderSize + count, Checksum(data, count));
     SendChunk(packet, count + kPacketFraming);
 }

@@ -24,7 +24,8 @@ public:
         if (failAfter >= 0 && position >= static_cast<size_t>(failAfter))
             throw CFileError();
         size_t n = std::min(count, contents.size() - position);
-        std::memcpy(buffer, contents.data() + position, n);
+        if (n > 0)
+            std::memcpy(buffer, contents.data() + position, n);
         position += n;
         return n;
     }
