@@ -112,6 +112,84 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkSendBlockSize(int32_t size);
    unusable sizes. Always returns 0 (not 1): callers rely on this. */
 KIVO_API int32_t KIVO_CALL KIVO_LinkRecvBlockSize(int32_t size);
 
+/* ---- File transfer: one connection per call ----
+ *
+ * Each call opens the caller's file (output files are created or emptied
+ * before the connection is tried; input files must exist), opens the port of
+ * the selected mode, runs one conversation with the handheld, closes the port
+ * and the file, and returns 0 or a result code above. While it runs, the
+ * window (may be null) receives WM_LINK_PROGRESS and is polled with
+ * WM_LINK_POLL; a nonzero answer cancels with KIVO_CANCELLED.
+ *
+ * In mode 0 these calls (but not the put-file-2 ones) run with XON/XOFF off
+ * and leave mode 0's record with XON/XOFF on. The put-file-2 calls run only
+ * in mode 2 (else -999 at once, nothing touched), send with a send block size
+ * of 4096 and leave it at 256. A failure of the caller's file, at opening or
+ * while reading or writing it, gives KIVO_ERR_FILE. A null local path gives
+ * KIVO_ERR_FILE; a null name, argument or list gives KIVO_ERR_NO_CONNECTION
+ * and touches nothing.
+ *
+ * Waits without end are bounded: in modes 0 and 2 a handheld silent for six
+ * minutes where the packet layer awaits it ends the call with KIVO_ERR_PACKET;
+ * in mode 1 the block exchange gives up after six minutes and two times ten
+ * seconds (KIVO_ERR_BLOCK_RECV / KIVO_ERR_BLOCK_SEND); a frame that stops for
+ * a minute halfway counts as not received; the mode-2 close waits at most six
+ * minutes for the handheld to drop CTS. A request (prefix, name, terminating
+ * zero) longer than one packet of the send block size is refused with
+ * KIVO_ERR_PACKET before any byte is sent.
+ */
+
+/* Stores the handheld's file list (argument passed to it unchanged) in the file. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkFileList(const char *path, const char *argument, KIVO_HWND window);
+
+/* Fetches the handheld's file name into the local file path. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkGetFile(const char *path, const char *name, KIVO_HWND window);
+
+/* Sends the local file as name in packets, then the release. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile(const char *path, const char *name, KIVO_HWND window);
+
+/* As KIVO_LinkPutFile, without the release. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFileEx(const char *path, const char *name, KIVO_HWND window);
+
+/* Mode 2 only: announces the file's size and sends it in acknowledged chunks, then the release. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile2(const char *path, const char *name, KIVO_HWND window);
+
+/* As KIVO_LinkPutFile2, without the release. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile2Ex(const char *path, const char *name, KIVO_HWND window);
+
+/* Sends each pair of two CR-separated lists (local paths, names on the
+   handheld) over one connection, in order, stopping at the first failure;
+   empty entries are skipped and the shorter list wins; the release once after
+   all. No pair at all: -999. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles(const char *paths, const char *names, KIVO_HWND window);
+
+/* As KIVO_LinkPutFiles, without the release. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFilesEx(const char *paths, const char *names, KIVO_HWND window);
+
+/* As KIVO_LinkPutFiles with the put-file-2 transfer (mode 2 only). */
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2(const char *paths, const char *names, KIVO_HWND window);
+
+/* As KIVO_LinkPutFiles2, without the release. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2Ex(const char *paths, const char *names, KIVO_HWND window);
+
+/* Asks the handheld to delete name; 0 whether or not it had such a file. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkDelFile(const char *name, KIVO_HWND window);
+
+/* Sends the release on a connection of its own. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkRelease(KIVO_HWND window);
+
+/* ---- Application text: a plain byte stream ending with 0x1A ----
+ *
+ * KIVO_AppTextSend sends the file line by line, every byte as stored (a 0x1A
+ * ending a line is not sent), then the end mark 0x1A; no file under the path:
+ * KIVO_ERR_FILE at once. KIVO_AppTextRecv stores what the handheld sends,
+ * end mark included, until a receive step ends with 0x1A; in modes 0 and 2 a
+ * handheld silent for six minutes ends it with KIVO_ERR_BLOCK_RECV. Neither
+ * switches XON/XOFF.
+ */
+KIVO_API int32_t KIVO_CALL KIVO_AppTextSend(const char *path, KIVO_HWND window);
+KIVO_API int32_t KIVO_CALL KIVO_AppTextRecv(const char *path, KIVO_HWND window);
+
 /* ---- Conversions: stand-alone, no port and no link object; any thread ----
  *
  * They keep no state; calls may run at once as long as they share no buffer or

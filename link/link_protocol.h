@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "com_line.h"
+#include "caller_file.h"
 #include "link_file.h"
 
 // Block sizes the packet operations can work with. Other sizes are stored as
@@ -39,6 +40,10 @@ public:
     int PutFile2(CLinkFile &input, const char *name, WindowHandle window);
     int DelFile(const char *name, WindowHandle window);
     int Release(WindowHandle window);
+
+    // --- the application-text stream: no packets, just bytes ending with 0x1A ---
+    int SendAppText(CCallerFile &input, WindowHandle window);
+    int ReceiveAppText(CLinkFile &output, WindowHandle window);
 
     // --- the packet layer ---
     static uint16_t Checksum(const uint8_t *data, unsigned count);

@@ -1,0 +1,77 @@
+// The application-text stream: the PC sends a text file line by line and
+// closes the stream with 0x1A; it receives the handheld's text until a receive
+// step ends with 0x1A.
+#include <climits>
+
+#include "../include/tessalink.h"
+#include "link_protocol.h"
+#include "my_exception.h"
+
+namespace {
+
+constexpr uint8_t kEndOfText = 0x1A;
+constexpr size_t kPieceLimit = 8190;   // bytes of a line sent in one piece
+constexpr unsigned kTextReadTimeoutMs = 1000;
+constexpr int kFramedMode = 1;
+
+// A text receive in modes 0 and 2 ends only with the handheld's end mark. A
+// handheld silent this long (the longest wait of the block exchange) is taken
+// for gone: the receive fails as a block receive does in mode 1.
+constexpr uint32_t kTextSilenceLimitMs = 360000;
+
+}  // namespace
+
+int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
+{
+    SetNotifyWindow(window);
+    const int64_t size = input.Size();
+    if (size > INT32_MAX)
+        throw CFileError();
+    m_totalSize = static_cast<int32_t>(size);
+    m_txSeq = 1;
+    try {
+        uint8_t *piece = m_buffer.get();
+        for (;;) {
+            // Every byte of the piece is sent, zero bytes included: the text
+            // is the file's bytes as stored.
+            size_t n = input.ReadLine(piece, kPieceLimit);
+            if (n == 0)
+                break;
+            if (piece[n - 1] == kEndOfText)
+                --n;  // the stream's own end mark is sent once, at the end
+            Send(piece, static_cast<unsigned>(n));
+            NotifyProgress(n, m_totalSize);
+        }
+        m_txSeq = 0xFFFF;
+        SendByte(kEndOfText);
+    } catch (CMyException e) {
+        return e.GetCode();
+    }
+    return 0;
+}
+
+int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
+{
+    SetNotifyWindow(window);
+    m_rxSeq = 1;
+    Platform &platform = CurrentPlatform();
+    uint32_t lastText = platform.TickCount();
+    try {
+        uint8_t *text = m_buffer.get();
+        for (;;) {
+            const int n = Receive(text, kWorkBufferSize, kTextReadTimeoutMs);
+            NotifyProgress(static_cast<uintptr_t>(n), 0);
+            if (n > 0) {
+                output.Write(text, static_cast<size_t>(n));
+                if (text[n - 1] == kEndOfText)
+                    return 0;
+                lastText = platform.TickCount();
+            } else if (GetMode() != kFramedMode &&
+                       platform.TickCount() - lastText >= kTextSilenceLimitMs) {
+                throw CMyException(KIVO_ERR_BLOCK_RECV);
+            }
+        }
+    } catch (CMyException e) {
+        return e.GetCode();
+    }
+}

@@ -1,0 +1,25 @@
+// The application-text exports: a text file sent to the handheld as one
+// stream ending with 0x1A, or the handheld's stream stored in a file.
+#include "../include/tessalink.h"
+#include "export_frame.h"
+#include "link_object.h"
+
+extern "C" {
+
+KIVO_API int32_t KIVO_CALL KIVO_AppTextSend(const char *path, KIVO_HWND window)
+{
+    if (!CurrentPlatform().FileExists(path))
+        return KIVO_ERR_FILE;
+    return RunWithFile(EntrySwitch::kNone, path, FileAccess::kRead, [&](CCallerFile &file) {
+        return g_link.SendAppText(file, WindowOf(window));
+    });
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_AppTextRecv(const char *path, KIVO_HWND window)
+{
+    return RunWithFile(EntrySwitch::kNone, path, FileAccess::kWrite, [&](CCallerFile &file) {
+        return g_link.ReceiveAppText(file, WindowOf(window));
+    });
+}
+
+}

@@ -1,0 +1,144 @@
+// The file transfer exports: list, get, put (one file or a list, packets or
+// chunks, with or without the closing release), delete and release. Each is
+// one connection, run inside the export frame.
+#include "../include/tessalink.h"
+#include "export_frame.h"
+#include "link_object.h"
+#include "name_list.h"
+
+namespace {
+
+enum class PutKind { kPackets, kChunks };
+
+int Put(PutKind kind, CLinkFile &file, const char *name, KIVO_HWND window)
+{
+    return kind == PutKind::kPackets ? g_link.PutFile(file, name, WindowOf(window))
+                                     : g_link.PutFile2(file, name, WindowOf(window));
+}
+
+// A successful put is followed, where the export says so, by the release; its
+// own result is not the export's.
+int ReleaseAfter(int result, bool release)
+{
+    if (result == 0 && release)
+        g_link.Release(nullptr);
+    return result;
+}
+
+int32_t PutOne(PutKind kind, bool release, const char *path, const char *name, KIVO_HWND window)
+{
+    if (name == nullptr)
+        return KIVO_ERR_NO_CONNECTION;
+    const EntrySwitch entry =
+        kind == PutKind::kPackets ? EntrySwitch::kModeZero : EntrySwitch::kModeTwoGate;
+    return RunWithFile(entry, path, FileAccess::kRead, [&](CCallerFile &file) {
+        return ReleaseAfter(Put(kind, file, name, window), release);
+    });
+}
+
+int32_t PutList(PutKind kind, bool release, const char *paths, const char *names, KIVO_HWND window)
+{
+    if (paths == nullptr || names == nullptr)
+        return KIVO_ERR_NO_CONNECTION;
+    const EntrySwitch entry =
+        kind == PutKind::kPackets ? EntrySwitch::kModeZero : EntrySwitch::kModeTwoGate;
+    return RunWithoutFile(entry, [&] {
+        CNameList localPaths(paths);
+        CNameList handheldNames(names);
+        int result = KIVO_ERR_NO_CONNECTION;  // no pair at all
+        for (;;) {
+            const char *path = localPaths.Next();
+            const char *name = handheldNames.Next();
+            if (path == nullptr || name == nullptr)
+                break;
+            CCallerFile file(path, FileAccess::kRead);
+            if (!file.IsOpen()) {
+                result = KIVO_ERR_FILE;
+                break;
+            }
+            result = Put(kind, file, name, window);
+            if (result != 0)
+                break;
+        }
+        return ReleaseAfter(result, release);
+    });
+}
+
+}  // namespace
+
+extern "C" {
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkFileList(const char *path, const char *argument, KIVO_HWND window)
+{
+    if (argument == nullptr)
+        return KIVO_ERR_NO_CONNECTION;
+    return RunWithFile(EntrySwitch::kModeZero, path, FileAccess::kWrite, [&](CCallerFile &file) {
+        return g_link.FileList(file, argument, WindowOf(window));
+    });
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkGetFile(const char *path, const char *name, KIVO_HWND window)
+{
+    if (name == nullptr)
+        return KIVO_ERR_NO_CONNECTION;
+    return RunWithFile(EntrySwitch::kModeZero, path, FileAccess::kWrite, [&](CCallerFile &file) {
+        return g_link.GetFile(file, name, WindowOf(window));
+    });
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile(const char *path, const char *name, KIVO_HWND window)
+{
+    return PutOne(PutKind::kPackets, true, path, name, window);
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFileEx(const char *path, const char *name, KIVO_HWND window)
+{
+    return PutOne(PutKind::kPackets, false, path, name, window);
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile2(const char *path, const char *name, KIVO_HWND window)
+{
+    return PutOne(PutKind::kChunks, true, path, name, window);
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile2Ex(const char *path, const char *name, KIVO_HWND window)
+{
+    return PutOne(PutKind::kChunks, false, path, name, window);
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles(const char *paths, const char *names, KIVO_HWND window)
+{
+    return PutList(PutKind::kPackets, true, paths, names, window);
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFilesEx(const char *paths, const char *names,
+                                               KIVO_HWND window)
+{
+    return PutList(PutKind::kPackets, false, paths, names, window);
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2(const char *paths, const char *names, KIVO_HWND window)
+{
+    return PutList(PutKind::kChunks, true, paths, names, window);
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2Ex(const char *paths, const char *names,
+                                                KIVO_HWND window)
+{
+    return PutList(PutKind::kChunks, false, paths, names, window);
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkDelFile(const char *name, KIVO_HWND window)
+{
+    if (name == nullptr)
+        return KIVO_ERR_NO_CONNECTION;
+    return RunWithoutFile(EntrySwitch::kModeZero,
+                          [&] { return g_link.DelFile(name, WindowOf(window)); });
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkRelease(KIVO_HWND window)
+{
+    return RunWithoutFile(EntrySwitch::kModeZero, [&] { return g_link.Release(WindowOf(window)); });
+}
+
+}
