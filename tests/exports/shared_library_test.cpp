@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 
@@ -85,6 +87,32 @@ TEST_F(SharedLibrary, BlockSizeExportsReturnTheirFixedResults)
         EXPECT_EQ(send(size), 1) << size;
         EXPECT_EQ(recv(size), 0) << size;
     }
+}
+
+// A freshly loaded library has no link mode: every link export fails with
+// -999 and opens no port, but the caller's output file is made first.
+TEST_F(SharedLibrary, LinkExportsBeforeAnyModeReturnMinus999)
+{
+    using FileCall = int32_t (*)(const char *, const char *, void *);
+    using WindowCall = int32_t (*)(void *);
+    char path[] = "/tmp/tessalink-nomode-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "old", 3), 3);
+    close(fd);
+    auto getFile = Export<FileCall>("KIVO_LinkGetFile");
+    auto putFile2 = Export<FileCall>("KIVO_LinkPutFile2");
+    auto release = Export<WindowCall>("KIVO_LinkRelease");
+    ASSERT_NE(getFile, nullptr);
+    ASSERT_NE(putFile2, nullptr);
+    ASSERT_NE(release, nullptr);
+    EXPECT_EQ(getFile(path, "A", nullptr), -999);
+    struct stat st;
+    ASSERT_EQ(stat(path, &st), 0);
+    EXPECT_EQ(st.st_size, 0) << "created or emptied before the connection is tried";
+    EXPECT_EQ(putFile2(path, "A", nullptr), -999);
+    EXPECT_EQ(release(nullptr), -999);
+    unlink(path);
 }
 
 TEST_F(SharedLibrary, HidesEverythingButTheExports)
