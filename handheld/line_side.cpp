@@ -104,6 +104,7 @@ void LineSide::FinishConversation()
 {
     if (m_mode == 2) {
         m_cts = false;
+        m_ctsBackAt = m_now + kCtsDropMs;
         Trace("CTS dropped");
     }
 }
@@ -244,6 +245,8 @@ void LineSide::StartSending()
 void LineSide::OnTime(uint32_t now)
 {
     m_now = now;
+    if (!m_cts && static_cast<int32_t>(now - m_ctsBackAt) >= 0)
+        m_cts = true;
     if (m_sendState == SendState::kIdle || static_cast<int32_t>(now - m_sendDeadline) < 0)
         return;
     if (m_sendState == SendState::kAwaitSyn) {

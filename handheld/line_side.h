@@ -70,8 +70,12 @@ public:
     std::vector<Unit> TakeReceived();
     // True while units wait to be sent or acknowledged.
     bool HasUnitsToSend() const { return !m_sendQueue.empty(); }
-    // The conversation is over: in mode 2, drop CTS until the next one begins.
+    // The conversation is over: in mode 2, drop CTS for a moment. The PC
+    // closes the line when it sees CTS low; on a connection that carries a
+    // further conversation (a release after a put) its output is held only
+    // until CTS comes back.
     void FinishConversation();
+    static constexpr uint32_t kCtsDropMs = 50;
 
     // --- what it has seen ---
     unsigned ProbesSeen() const { return m_probes; }
@@ -98,6 +102,7 @@ private:
     int m_mode;
     uint32_t m_now = 0;
     bool m_cts = true;
+    uint32_t m_ctsBackAt = 0;
     FrameParser m_parser;
 
     ProbeAnswer m_probeAnswer = ProbeAnswer::kF4;

@@ -15,8 +15,12 @@ uint32_t NowMs()
 
 }  // namespace
 
-PtyHandheld::PtyHandheld(int masterFd, handheld::LineSide &side, OnUnit onUnit)
-    : m_fd(masterFd), m_side(side), m_onUnit(std::move(onUnit)), m_thread(&PtyHandheld::Run, this)
+PtyHandheld::PtyHandheld(int masterFd, handheld::LineSide &side, OnUnit onUnit, Pump pump)
+    : m_fd(masterFd),
+      m_side(side),
+      m_onUnit(std::move(onUnit)),
+      m_pump(std::move(pump)),
+      m_thread(&PtyHandheld::Run, this)
 {
 }
 
@@ -49,6 +53,8 @@ void PtyHandheld::Run()
             usleep(1000);
         }
         m_side.OnTime(now);
+        if (m_pump)
+            m_pump(now);
         for (handheld::Unit &unit : m_side.TakeReceived()) {
             if (m_onUnit)
                 m_onUnit(m_side, unit);

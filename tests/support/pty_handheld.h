@@ -16,7 +16,11 @@ public:
     // Called on the handheld's thread for every unit it receives.
     using OnUnit = std::function<void(handheld::LineSide &, const handheld::Unit &)>;
 
-    PtyHandheld(int masterFd, handheld::LineSide &side, OnUnit onUnit);
+    // Called on the handheld's thread after every input and on time, before
+    // the units are taken: the place for the handheld's protocol side.
+    using Pump = std::function<void(uint32_t now)>;
+
+    PtyHandheld(int masterFd, handheld::LineSide &side, OnUnit onUnit, Pump pump = Pump());
     ~PtyHandheld();
     PtyHandheld(const PtyHandheld &) = delete;
     PtyHandheld &operator=(const PtyHandheld &) = delete;
@@ -30,6 +34,7 @@ private:
     int m_fd;
     handheld::LineSide &m_side;
     OnUnit m_onUnit;
+    Pump m_pump;
     std::atomic<bool> m_stop{false};
     std::mutex m_lock;
     std::vector<handheld::Unit> m_received;
