@@ -30,6 +30,12 @@ PtyHandheld::~PtyHandheld()
     m_thread.join();
 }
 
+void PtyHandheld::Locked(const std::function<void()> &f)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    f();
+}
+
 std::vector<handheld::Unit> PtyHandheld::Received()
 {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -43,6 +49,7 @@ void PtyHandheld::Run()
         struct pollfd pfd = {m_fd, POLLIN, 0};
         int ready = poll(&pfd, 1, 1);
         uint32_t now = NowMs();
+        std::lock_guard<std::mutex> guard(m_lock);
         if (ready > 0 && (pfd.revents & POLLIN) != 0) {
             uint8_t buffer[1024];
             ssize_t n = read(m_fd, buffer, sizeof buffer);
@@ -58,7 +65,6 @@ void PtyHandheld::Run()
         for (handheld::Unit &unit : m_side.TakeReceived()) {
             if (m_onUnit)
                 m_onUnit(m_side, unit);
-            std::lock_guard<std::mutex> guard(m_lock);
             m_received.push_back(std::move(unit));
         }
         for (handheld::Transmission &t : m_side.TakeOutput())

@@ -27,6 +27,9 @@ public:
 
     // Every unit received so far (copied under the lock).
     std::vector<handheld::Unit> Received();
+    // Runs f while the handheld's thread stands still between two steps: the
+    // way for the test to look at or change the handheld.
+    void Locked(const std::function<void()> &f);
 
 private:
     void Run();
