@@ -21,7 +21,8 @@ struct ProtocolFaults {
     // CANs (1 or 2) sent where the handheld's next packet is due. In modes 0
     // and 2 the PC answers a first CAN with ENQ, and the packet follows; a
     // second one ends the conversation. In mode 1 the PC reads a CAN in place
-    // of the packet: the packet is dropped and the turn goes on without it.
+    // of the packet: the packet is dropped, the turn ends without it and the
+    // conversation with the turn.
     unsigned cancelsBeforePacket = 0;
 
     // The next command is answered "DNG" instead of "DOK".

@@ -397,9 +397,12 @@ void ProtocolSide::SendNextOwnPacket()
             SendNextOwnPacket();  // the second CAN, at once: the PC does not answer in mode 1
             return;
         }
-        // In mode 1 the PC has read the CAN in the packet's place.
+        // In mode 1 the PC has read the CAN in the packet's place and will
+        // fail the operation: the turn ends without it, and so does the
+        // conversation.
         m_outgoing.pop_front();
         ++m_ownSequence;
+        m_afterOwnTurn = AfterOwnTurn::kDrop;
     }
     if (m_outgoing.empty()) {
         SendControl(wire::kEot);
