@@ -62,7 +62,7 @@ public:
 private:
     Bytes WriteRaw(const Bytes &bytes);
     Bytes WriteFramed(const Bytes &bytes);
-    Bytes TakeFramed();
+    Bytes TakeFramed(bool blockSent);
     void Feed(const Bytes &bytes);
 
     size_t m_piece;
