@@ -235,3 +235,19 @@ TEST(Conversation, ChunkSizeFollowsTheSetting)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Conversation, TraceTellsTheConversation)
+{
+    Line line(0);
+    line.store.files["A"] = Text("abc");
+    line.Run(Then(Then(CommandTurn("FF"), HandheldTurn({kDok})),
+                  {{Packet(1, Request("RFF*")), {kAck}}, {{kEot}, {kAck}}}));
+    const std::vector<std::string> expected = {
+        "<- C FF", "-> ACK", "<- EOT", "-> ACK", "<- ENQ", "-> #1 DOK 3 bytes", "<- ACK",
+        "-> EOT",  "<- ACK", "-> ENQ", "<- R FF *", "-> ACK", "<- EOT", "-> ACK"};
+    EXPECT_EQ(line.trace, expected);
+}
+
+}  // namespace

@@ -19,12 +19,6 @@ Bytes Damaged(Bytes packet, size_t offset)
     return packet;
 }
 
-Script Then(Script a, const Script &b)
-{
-    a += b;
-    return a;
-}
-
 // The release: the shortest whole conversation.
 const Script kRelease = Then(CommandTurn("LE"), HandheldTurn({kDok}));
 

@@ -56,6 +56,12 @@ Script &operator+=(Script &script, const Script &more)
     return script;
 }
 
+Script Then(Script script, const Script &more)
+{
+    script += more;
+    return script;
+}
+
 Script CommandTurn(const std::string &code)
 {
     return {{Packet(1, Text("C" + code)), {kAck}}, {{kEot}, {kAck}}};

@@ -35,6 +35,7 @@ struct Step {
 using Script = std::vector<Step>;
 
 Script &operator+=(Script &script, const Script &more);
+Script Then(Script script, const Script &more);
 
 // The PC's command packet and its end of turn, up to the handheld's ACK of EOT.
 Script CommandTurn(const std::string &code);

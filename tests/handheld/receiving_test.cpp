@@ -10,12 +10,6 @@ namespace {
 
 using namespace pc;
 
-Script Then(Script a, const Script &b)
-{
-    a += b;
-    return a;
-}
-
 Script PutStart(const std::string &code, const std::string &request)
 {
     return Then(Then(CommandTurn(code), HandheldTurn({Text("DOK")})),
