@@ -31,7 +31,10 @@
 // the last number taken without using it, and, as the PC stops after its
 // third sending, drops the conversation after three refusals in a row. A
 // packet or chunk that stops arriving midway is refused with NAK after
-// kStallMs of silence, so a damaged length field cannot hold both sides.
+// kStallMs of silence, so a damaged length field cannot hold both sides (the
+// PC waits for that answer without limit). kStallMs is well above the longest
+// pause inside one write: in mode 1 a whole 512-byte frame arrives before its
+// unit does, which takes about 5 s at 1200 bits/s.
 // Sending, it resends on NAK (three sendings at most) and drops the
 // conversation on CAN.
 //
@@ -60,7 +63,7 @@ class ProtocolSide {
 public:
     static constexpr size_t kDefaultChunkSize = 4096;
     static constexpr size_t kDefaultReplySize = 256;
-    static constexpr uint32_t kStallMs = 2000;
+    static constexpr uint32_t kStallMs = 10000;
 
     ProtocolSide(LineSide &line, FileStore &store);
 
