@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "launcher/case_name.h"
 #include "pc_script.h"
 
 namespace {
@@ -141,9 +142,7 @@ TEST_P(Faults, OnTheLine)
 }
 
 INSTANTIATE_TEST_SUITE_P(Each, Faults, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<FaultCase> &p) {
-                             return std::string(p.param.name);
-                         });
+                         CaseName());
 
 // A put answered "DNG" on purpose still keeps the file: the fault is in the
 // answer only.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "handheld/packet_wire.h"
+#include "launcher/case_name.h"
 
 namespace {
 
@@ -45,9 +46,7 @@ TEST_P(PacketLayout, BuildsAndReadsBack)
 }
 
 INSTANTIATE_TEST_SUITE_P(Wire, PacketLayout, ::testing::ValuesIn(kLayouts),
-                         [](const ::testing::TestParamInfo<Layout> &p) {
-                             return std::string(p.param.name);
-                         });
+                         CaseName());
 
 TEST(PacketWire, ChecksumKeepsSixteenBits)
 {

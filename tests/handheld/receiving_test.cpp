@@ -4,6 +4,7 @@
 // afresh wherever the last conversation was left.
 #include <gtest/gtest.h>
 
+#include "launcher/case_name.h"
 #include "pc_script.h"
 
 namespace {
@@ -60,9 +61,7 @@ TEST_P(DamagedPackets, ThreeInARowEndTheConversation)
 }
 
 INSTANTIATE_TEST_SUITE_P(Each, DamagedPackets, ::testing::ValuesIn(kDamages),
-                         [](const ::testing::TestParamInfo<Damage> &p) {
-                             return std::string(p.param.name);
-                         });
+                         CaseName());
 
 TEST(Receiving, RepeatIsAcknowledgedAndNotUsed)
 {
@@ -105,9 +104,7 @@ TEST_P(MalformedRequests, AreRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(Each, MalformedRequests, ::testing::ValuesIn(kMalformed),
-                         [](const ::testing::TestParamInfo<Malformed> &p) {
-                             return std::string(p.param.name);
-                         });
+                         CaseName());
 
 TEST(Receiving, PutDataWithoutItsPrefixIsRefused)
 {
