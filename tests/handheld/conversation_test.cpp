@@ -120,9 +120,9 @@ struct Way {
 const Way kWays[] = {{"Mode0", 0, 0}, {"Mode0ByteByByte", 0, 1}, {"Mode2", 2, 0},
                      {"Mode2InFives", 2, 5}, {"Mode1", 1, 0}};
 
-class Operations : public ::testing::TestWithParam<std::tuple<OperationCase, Way>> {};
+class HandheldOperations : public ::testing::TestWithParam<std::tuple<OperationCase, Way>> {};
 
-TEST_P(Operations, RunToTheEnd)
+TEST_P(HandheldOperations, RunToTheEnd)
 {
     const OperationCase &c = std::get<0>(GetParam());
     const Way &way = std::get<1>(GetParam());
@@ -139,12 +139,12 @@ TEST_P(Operations, RunToTheEnd)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    All, Operations, ::testing::Combine(::testing::ValuesIn(kOperations), ::testing::ValuesIn(kWays)),
+    All, HandheldOperations, ::testing::Combine(::testing::ValuesIn(kOperations), ::testing::ValuesIn(kWays)),
     [](const ::testing::TestParamInfo<std::tuple<OperationCase, Way>> &p) {
         return std::string(std::get<0>(p.param).name) + "_" + std::get<1>(p.param).name;
     });
 
-TEST(Conversation, CommandExchangeByteForByte)
+TEST(HandheldConversation, CommandExchangeByteForByte)
 {
     Line line(0);
     EXPECT_EQ(line.Write({0x01, 0x01, 0xFE, 0x03, 0x00, 0x43, 0x46, 0x46, 0xCF, 0x00}), Bytes{0x06});
@@ -156,7 +156,7 @@ TEST(Conversation, CommandExchangeByteForByte)
               Bytes{0x06});
 }
 
-TEST(Conversation, UnknownCommandIsRefused)
+TEST(HandheldConversation, UnknownCommandIsRefused)
 {
     for (int mode : {0, 1, 2}) {
         Line line(mode);
@@ -170,7 +170,7 @@ TEST(Conversation, UnknownCommandIsRefused)
 
 // A put followed by a release on the same connection, as the plain put
 // exports do, and a second conversation after the first.
-TEST(Conversation, PutThenReleaseOnOneConnection)
+TEST(HandheldConversation, PutThenReleaseOnOneConnection)
 {
     for (int mode : {0, 1, 2}) {
         SCOPED_TRACE(mode);
@@ -185,7 +185,7 @@ TEST(Conversation, PutThenReleaseOnOneConnection)
 }
 
 // Over 255 packets the numbers wrap: 2..255, then 0, 1, 2...
-TEST(Conversation, PutNumbersWrapPast255)
+TEST(HandheldConversation, PutNumbersWrapPast255)
 {
     const Bytes file = Pattern(300);
     Line line(0);
@@ -201,7 +201,7 @@ TEST(Conversation, PutNumbersWrapPast255)
     EXPECT_EQ(line.store.files.at("W"), file);
 }
 
-TEST(Conversation, RepliesWrapPast255)
+TEST(HandheldConversation, RepliesWrapPast255)
 {
     Line line(0);
     line.protocol.SetReplySize(4);
@@ -218,7 +218,7 @@ TEST(Conversation, RepliesWrapPast255)
     EXPECT_EQ(line.protocol.ConversationsFinished(), 1u);
 }
 
-TEST(Conversation, ChunkSizeFollowsTheSetting)
+TEST(HandheldConversation, ChunkSizeFollowsTheSetting)
 {
     Line line(2);
     line.protocol.SetChunkSize(256);
@@ -238,7 +238,7 @@ TEST(Conversation, ChunkSizeFollowsTheSetting)
 
 namespace {
 
-TEST(Conversation, TraceTellsTheConversation)
+TEST(HandheldConversation, TraceTellsTheConversation)
 {
     Line line(0);
     line.store.files["A"] = Text("abc");

@@ -120,9 +120,9 @@ void PrintTo(const FaultCase &c, std::ostream *out)
     *out << c.name;
 }
 
-class Faults : public ::testing::TestWithParam<FaultCase> {};
+class HandheldFaults : public ::testing::TestWithParam<FaultCase> {};
 
-TEST_P(Faults, OnTheLine)
+TEST_P(HandheldFaults, OnTheLine)
 {
     const FaultCase &c = GetParam();
     for (int mode : c.modes) {
@@ -141,12 +141,12 @@ TEST_P(Faults, OnTheLine)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Each, Faults, ::testing::ValuesIn(Cases()),
+INSTANTIATE_TEST_SUITE_P(Each, HandheldFaults, ::testing::ValuesIn(Cases()),
                          CaseName());
 
 // A put answered "DNG" on purpose still keeps the file: the fault is in the
 // answer only.
-TEST(FaultsOnPuts, AnswerWithoutAexKeepsTheFile)
+TEST(HandheldFaultsOnPuts, AnswerWithoutAexKeepsTheFile)
 {
     Line line(0);
     line.protocol.Faults().answerWithoutAex = true;
@@ -157,7 +157,7 @@ TEST(FaultsOnPuts, AnswerWithoutAexKeepsTheFile)
 }
 
 // A refused chunk is collected again from its first byte.
-TEST(FaultsOnPuts, NakOfAChunk)
+TEST(HandheldFaultsOnPuts, NakOfAChunk)
 {
     for (int mode : kAllModes) {
         SCOPED_TRACE(mode);

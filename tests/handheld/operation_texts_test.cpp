@@ -25,7 +25,7 @@ struct RequestCase {
     uint32_t size;
 };
 
-TEST(OperationTexts, RequestsAreRead)
+TEST(HandheldOperationTexts, RequestsAreRead)
 {
     const RequestCase cases[] = {
         {"FF", Zeroed("RFF"), "", 0},
@@ -46,7 +46,7 @@ TEST(OperationTexts, RequestsAreRead)
     }
 }
 
-TEST(OperationTexts, CommandCodes)
+TEST(HandheldOperationTexts, CommandCodes)
 {
     EXPECT_EQ(handheld::CommandCode({'C', 'F', 'F'}), std::optional<std::string>("FF"));
     EXPECT_FALSE(handheld::CommandCode({'C', 'F'}));
@@ -54,7 +54,7 @@ TEST(OperationTexts, CommandCodes)
     EXPECT_FALSE(handheld::CommandCode({'R', 'F', 'F'}));
 }
 
-TEST(OperationTexts, RepliesCarryTheCodeAndThePieces)
+TEST(HandheldOperationTexts, RepliesCarryTheCodeAndThePieces)
 {
     const Bytes payload = {'a', 'b', 'c', 'd', 'e'};
     EXPECT_EQ(handheld::BuildReplies("FU", payload, 5),
@@ -63,7 +63,7 @@ TEST(OperationTexts, RepliesCarryTheCodeAndThePieces)
     EXPECT_TRUE(handheld::BuildReplies("FF", {}, 256).empty());
 }
 
-TEST(ListText, NamesMatchPatterns)
+TEST(HandheldListText, NamesMatchPatterns)
 {
     const struct {
         const char *pattern, *name;
@@ -79,7 +79,7 @@ TEST(ListText, NamesMatchPatterns)
             << c.pattern << " " << c.name;
 }
 
-TEST(ListText, StoreListsSelectedNamesInOrder)
+TEST(HandheldListText, StoreListsSelectedNamesInOrder)
 {
     handheld::MemoryFileStore store;
     store.files = {{"B.TXT", Bytes(12)}, {"A.TXT", {}}, {"C.DAT", Bytes(3)}};
@@ -93,7 +93,7 @@ TEST(ListText, StoreListsSelectedNamesInOrder)
     EXPECT_FALSE(store.Remove("C.DAT"));
 }
 
-TEST(TextStream, UnitsEndWithTheMarkOnlyAtTheEnd)
+TEST(HandheldTextUnits, UnitsEndWithTheMarkOnlyAtTheEnd)
 {
     EXPECT_EQ(handheld::TextUnits({}, false), std::vector<Bytes>{{0x1A}});
     EXPECT_EQ(handheld::TextUnits({'A', 0x1A, 'B'}, false),

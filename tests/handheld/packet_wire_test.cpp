@@ -27,9 +27,9 @@ const Layout kLayouts[] = {
     {"Sequence0", 0, {}, {0x01, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00}},
 };
 
-class PacketLayout : public ::testing::TestWithParam<Layout> {};
+class HandheldPacketLayout : public ::testing::TestWithParam<Layout> {};
 
-TEST_P(PacketLayout, BuildsAndReadsBack)
+TEST_P(HandheldPacketLayout, BuildsAndReadsBack)
 {
     const Layout &c = GetParam();
     EXPECT_EQ(BuildPacket(c.sequence, c.data), c.wire);
@@ -45,10 +45,10 @@ TEST_P(PacketLayout, BuildsAndReadsBack)
     EXPECT_TRUE(p.ChecksumMatches());
 }
 
-INSTANTIATE_TEST_SUITE_P(Wire, PacketLayout, ::testing::ValuesIn(kLayouts),
+INSTANTIATE_TEST_SUITE_P(Wire, HandheldPacketLayout, ::testing::ValuesIn(kLayouts),
                          CaseName());
 
-TEST(PacketWire, ChecksumKeepsSixteenBits)
+TEST(HandheldPacketWire, ChecksumKeepsSixteenBits)
 {
     const Bytes data(300, 0xFF);  // 76500 = 0x12AD4
     const Bytes packet = BuildPacket(7, data);
@@ -58,7 +58,7 @@ TEST(PacketWire, ChecksumKeepsSixteenBits)
     EXPECT_EQ(packet[packet.size() - 1], 0x2A);
 }
 
-TEST(PacketWire, FlawsDamageOnlyWhatTheySay)
+TEST(HandheldPacketWire, FlawsDamageOnlyWhatTheySay)
 {
     const Bytes sound = BuildPacket(1, {'D', 'O', 'K'});
     Bytes complement = BuildPacket(1, {'D', 'O', 'K'}, {true, false});
@@ -71,7 +71,7 @@ TEST(PacketWire, FlawsDamageOnlyWhatTheySay)
     EXPECT_EQ(checksum, sound);
 }
 
-TEST(PacketWire, ReaderSeparatesControlBytesAndPackets)
+TEST(HandheldPacketWire, ReaderSeparatesControlBytesAndPackets)
 {
     Bytes stream = {0x06, 0x04};
     const Bytes packet = BuildPacket(2, {0x04, 0x01, 0x05});  // control values inside the data
@@ -90,7 +90,7 @@ TEST(PacketWire, ReaderSeparatesControlBytesAndPackets)
     EXPECT_FALSE(reader.MidPacket());
 }
 
-TEST(PacketWire, ReaderNoticesDamage)
+TEST(HandheldPacketWire, ReaderNoticesDamage)
 {
     Bytes packet = BuildPacket(4, {1, 2, 3});
     packet[2] = 0x00;

@@ -31,9 +31,9 @@ const Damage kDamages[] = {
     {"PreviousNumberButNoRepeat", Packet(0, kData)},
 };
 
-class DamagedPackets : public ::testing::TestWithParam<Damage> {};
+class HandheldDamagedPackets : public ::testing::TestWithParam<Damage> {};
 
-TEST_P(DamagedPackets, AreRefusedAndTheSoundOneTaken)
+TEST_P(HandheldDamagedPackets, AreRefusedAndTheSoundOneTaken)
 {
     for (int mode : {0, 1, 2}) {
         SCOPED_TRACE(mode);
@@ -47,7 +47,7 @@ TEST_P(DamagedPackets, AreRefusedAndTheSoundOneTaken)
     }
 }
 
-TEST_P(DamagedPackets, ThreeInARowEndTheConversation)
+TEST_P(HandheldDamagedPackets, ThreeInARowEndTheConversation)
 {
     Line line(0);
     line.Run(Then(PutStart("FD", "P"), {{GetParam().packet, {kNak}},
@@ -60,10 +60,10 @@ TEST_P(DamagedPackets, ThreeInARowEndTheConversation)
     EXPECT_TRUE(line.store.files.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Each, DamagedPackets, ::testing::ValuesIn(kDamages),
+INSTANTIATE_TEST_SUITE_P(Each, HandheldDamagedPackets, ::testing::ValuesIn(kDamages),
                          CaseName());
 
-TEST(Receiving, RepeatIsAcknowledgedAndNotUsed)
+TEST(HandheldReceiving, RepeatIsAcknowledgedAndNotUsed)
 {
     Line line(2);
     line.Run(Then(PutStart("FD", "P"), {{Packet(2, Text("RFDab")), {kAck}},
@@ -90,9 +90,9 @@ const Malformed kMalformed[] = {
     {"SizeTooLarge", "DL", Request("RDLA|2147483648")},
 };
 
-class MalformedRequests : public ::testing::TestWithParam<Malformed> {};
+class HandheldMalformedRequests : public ::testing::TestWithParam<Malformed> {};
 
-TEST_P(MalformedRequests, AreRefused)
+TEST_P(HandheldMalformedRequests, AreRefused)
 {
     const Malformed &c = GetParam();
     Line line(0);
@@ -103,10 +103,10 @@ TEST_P(MalformedRequests, AreRefused)
     EXPECT_TRUE(line.protocol.AwaitingCommand());
 }
 
-INSTANTIATE_TEST_SUITE_P(Each, MalformedRequests, ::testing::ValuesIn(kMalformed),
+INSTANTIATE_TEST_SUITE_P(Each, HandheldMalformedRequests, ::testing::ValuesIn(kMalformed),
                          CaseName());
 
-TEST(Receiving, PutDataWithoutItsPrefixIsRefused)
+TEST(HandheldReceiving, PutDataWithoutItsPrefixIsRefused)
 {
     Line line(0);
     line.Run(Then(PutStart("FD", "P"), {{Packet(2, Text("XYZab")), {kNak}},
@@ -115,7 +115,7 @@ TEST(Receiving, PutDataWithoutItsPrefixIsRefused)
 
 // A length field that promises more than comes (damage on the line) must not
 // hold the handheld, nor the PC that waits for its answer.
-TEST(Receiving, PacketBrokenOffIsRefusedAfterAPause)
+TEST(HandheldReceiving, PacketBrokenOffIsRefusedAfterAPause)
 {
     for (int mode : {0, 1, 2}) {
         SCOPED_TRACE(mode);
@@ -129,7 +129,7 @@ TEST(Receiving, PacketBrokenOffIsRefusedAfterAPause)
     }
 }
 
-TEST(Receiving, ChunkBrokenOffIsRefusedAndCollectedAgain)
+TEST(HandheldReceiving, ChunkBrokenOffIsRefusedAndCollectedAgain)
 {
     Line line(0);
     line.Run(PutStart("DL", "C|4"));
@@ -140,7 +140,7 @@ TEST(Receiving, ChunkBrokenOffIsRefusedAndCollectedAgain)
     EXPECT_EQ(line.store.files.at("C"), Text("abcd"));
 }
 
-TEST(Receiving, ACommandStartsAfreshAnywhere)
+TEST(HandheldReceiving, ACommandStartsAfreshAnywhere)
 {
     Line line(0);
     line.Run(Then(PutStart("FD", "P"), {{Packet(2, Text("RFDab")), {kAck}}}));
@@ -149,7 +149,7 @@ TEST(Receiving, ACommandStartsAfreshAnywhere)
     EXPECT_TRUE(line.store.files.empty());
 }
 
-TEST(Receiving, CancelFromThePcEndsTheConversation)
+TEST(HandheldReceiving, CancelFromThePcEndsTheConversation)
 {
     Line line(0);
     line.Run(Then(PutStart("FD", "P"), {{{kCan}, {}}, {{kEot}, {}}}));

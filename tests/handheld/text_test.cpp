@@ -9,7 +9,7 @@ namespace {
 
 using namespace pc;
 
-TEST(TextStream, TakesThePcsStreamUpToTheMark)
+TEST(HandheldTextStream, TakesThePcsStreamUpToTheMark)
 {
     for (int mode : {0, 1, 2}) {
         SCOPED_TRACE(mode);
@@ -27,7 +27,7 @@ TEST(TextStream, TakesThePcsStreamUpToTheMark)
     }
 }
 
-TEST(TextStream, SendsTextAndMarkRaw)
+TEST(HandheldTextStream, SendsTextAndMarkRaw)
 {
     for (int mode : {0, 2}) {
         Line line(mode);
@@ -37,7 +37,7 @@ TEST(TextStream, SendsTextAndMarkRaw)
     }
 }
 
-TEST(TextStream, SendsNumberedFramesInModeOne)
+TEST(HandheldTextStream, SendsNumberedFramesInModeOne)
 {
     Line line(1);
     line.protocol.SendText(Pattern(1000));
