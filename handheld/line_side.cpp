@@ -1,7 +1,8 @@
 #include "line_side.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "packet_wire.h"
 
 namespace handheld {
 
@@ -16,22 +17,6 @@ constexpr uint32_t kSynWaitMs = 500;      // ENQ again after this long without S
 constexpr uint32_t kAckWaitMs = 1000;
 constexpr unsigned kAttempts = 3;
 constexpr unsigned kMaxEnqRepeats = 720;  // six minutes of ENQ every 500 ms
-
-std::string ControlName(uint8_t code)
-{
-    switch (code) {
-    case wire::kEnq: return "ENQ";
-    case wire::kSyn: return "SYN";
-    case wire::kAck: return "ACK";
-    case wire::kNak: return "NAK";
-    case wire::kCan: return "CAN";
-    default: {
-        char text[8];
-        std::snprintf(text, sizeof text, "0x%02X", code);
-        return text;
-    }
-    }
-}
 
 std::string Number(uint16_t sequence)
 {

@@ -1,0 +1,188 @@
+// The handheld's side of the transfer protocol, as a state machine on top of
+// its line side: it takes the units that the line side received, runs the
+// handheld's half of each conversation (packets and turns, the command answer
+// "DOK", the six file operations on a file store, the application-text
+// stream) and queues what the handheld sends with LineSide::SendUnit. It does
+// no I/O: the driver calls Pump after every input to the line side and on
+// time, then sends what the line side has to send.
+//
+// Every packet or control byte goes out as one unit (one data frame numbered
+// 1 in mode 1, raw bytes in modes 0 and 2). Incoming units are read as one
+// byte stream, so a packet may arrive split anywhere, or over several frames.
+//
+// Conversations, the PC holding the turn first:
+//  - command: "C" + code, answered "DOK" and the end of the handheld's turn.
+//    A command packet is welcome in any state and starts afresh, so a
+//    conversation that the PC gave up does not block the next one.
+//  - "FF", "FU": the request "R" + code + argument + zero; reply packets
+//    "D" + code + piece, numbered from 1, then the end of turn. An empty list
+//    or file gives no reply packet; a missing file gives one packet "DNG".
+//  - "FD": the request, then packets "RFD" + bytes numbered 2, 3...; "DL": the
+//    request "RDL" + name + "|" + size + zero, then unframed chunks of
+//    min(chunk size, bytes left) bytes, each acknowledged. After the PC's end
+//    of turn the file is stored and answered "AEX" ("DNG" if it cannot be).
+//  - "FC": the request; the file is removed (a missing one is no error).
+//  - "LE": the command exchange alone; each one counts as a release.
+// Unknown codes are answered "DNG". A request, or a put data packet, that is
+// not of its form is refused with NAK, like a damaged packet.
+//
+// Receiving, the handheld checks the complement, the checksum and the number
+// (from 1 in each of the PC's turns); it NAKs a bad packet, ACKs a repeat of
+// the last number taken without using it, and, as the PC stops after its
+// third sending, drops the conversation after three refusals in a row. A
+// packet or chunk that stops arriving midway is refused with NAK after
+// kStallMs of silence, so a damaged length field cannot hold both sides (the
+// PC waits for that answer without limit). kStallMs is well above the longest
+// pause inside one write: in mode 1 a whole 512-byte frame arrives before its
+// unit does, which takes about 5 s at 1200 bits/s.
+// Sending, it resends on NAK (three sendings at most) and drops the
+// conversation on CAN.
+//
+// In mode 2 a successful conversation ends with LineSide::FinishConversation
+// (CTS dropped): for "FF", "FU", "FD", "DL" and "LE" after the handheld's end
+// of turn, for "FC" after the PC's, for text when the stream is complete.
+#ifndef TESSALINK_HANDHELD_PROTOCOL_SIDE_H
+#define TESSALINK_HANDHELD_PROTOCOL_SIDE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "file_store.h"
+#include "line_side.h"
+#include "operation_texts.h"
+#include "packet_wire.h"
+#include "protocol_faults.h"
+
+namespace handheld {
+
+class ProtocolSide {
+public:
+    static constexpr size_t kDefaultChunkSize = 4096;
+    static constexpr size_t kDefaultReplySize = 256;
+    static constexpr uint32_t kStallMs = 10000;
+
+    ProtocolSide(LineSide &line, FileStore &store);
+
+    void Pump(uint32_t now);
+
+    ProtocolFaults &Faults() { return m_faults; }
+    // One readable line per packet, control byte and turn of events.
+    void SetTrace(std::function<void(const std::string &)> trace) { m_trace = std::move(trace); }
+    // The size of the "DL" chunks: the PC's send block size (at least 1).
+    void SetChunkSize(size_t bytes);
+    // The data length of a full reply packet of "FF" and "FU", its 3 bytes of
+    // code included (at least 4). It must fit the PC's receive block.
+    void SetReplySize(size_t dataBytes);
+
+    // Application text. ExpectText: the next incoming units are the PC's text
+    // stream, up to a unit whose last byte is the end mark 0x1A; the text is
+    // kept without the mark. SendText: sends the text and the end mark at
+    // once (call it once the PC reads), numbered from 1 in mode 1.
+    void ExpectText();
+    void SendText(const std::vector<uint8_t> &text);
+    bool TextComplete() const { return m_textComplete; }
+    const std::vector<uint8_t> &ReceivedText() const { return m_text; }
+
+    // What it has done.
+    unsigned Releases() const { return m_releases; }
+    unsigned ConversationsFinished() const { return m_finished; }
+    bool AwaitingCommand() const { return m_phase == Phase::kAwaitCommand; }
+
+private:
+    enum class Phase {
+        kAwaitCommand,  // the PC has the turn; a command packet is awaited
+        kPcPackets,     // the PC has the turn; see m_welcome
+        kChunks,        // the PC sends the chunks of "DL"
+        kPcEnq,         // the PC's EOT acknowledged, its ENQ awaited
+        kOwnPacket,     // a packet of the handheld sent, its ACK awaited
+        kCancelAnswer,  // a CAN sent where a packet was due, the ENQ awaited
+        kOwnEot,        // the handheld's EOT sent, its ACK awaited
+        kText,          // the PC's text stream is coming
+    };
+    // What the PC's turn may still hold.
+    enum class Welcome { kRequest, kPutData, kEndOfTurn };
+    // Which of the PC's turns it is.
+    enum class Stage { kCommand, kRequest };
+    enum class AfterOwnTurn { kTakeRequest, kFinish, kDrop };
+
+    void FeedByte(uint8_t byte);
+    void TakeTextUnit(const std::vector<uint8_t> &data);
+    void CheckStall();
+
+    void OnControl(uint8_t code);
+    void OnPacket(const Packet &packet);
+    bool Welcomes(const Packet &packet) const;
+    void Refuse(const std::string &why);
+    void StartConversation(const std::string &code);
+    bool AcceptRequest(const std::vector<uint8_t> &data);
+    bool AcceptPutData(const std::vector<uint8_t> &data);
+    void OnChunkComplete();
+    void ExpectPcTurn(Stage stage, Welcome welcome);
+
+    void OnPcTurnEnded();
+    void AnswerCommand();
+    void AnswerRequest();
+    void BeginOwnTurn(std::deque<std::vector<uint8_t>> packets, AfterOwnTurn after);
+    void SendNextOwnPacket();
+    void SendOwnPacket();
+    void OnOwnPacketAcknowledged();
+    void OnOwnPacketRefused();
+    void OnOwnEotAcknowledged();
+
+    bool SendAck(bool &cancelInstead);
+    void SendControl(uint8_t code);
+    void Emit(std::vector<uint8_t> bytes, uint16_t sequence = 1);
+    void Finish();
+    void Drop(const std::string &why);
+    void Reset();
+    void Trace(const std::string &line);
+
+    LineSide &m_line;
+    FileStore &m_store;
+    ProtocolFaults m_faults;
+    std::function<void(const std::string &)> m_trace;
+    size_t m_chunkSize = kDefaultChunkSize;
+    size_t m_replySize = kDefaultReplySize;
+
+    uint32_t m_now = 0;
+    uint32_t m_lastInput = 0;
+    PacketReader m_reader;
+    Phase m_phase = Phase::kAwaitCommand;
+
+    // The conversation.
+    std::string m_code;
+    Operation m_operation = Operation::kUnknown;
+    Request m_request;
+    std::vector<uint8_t> m_incoming;  // the file being put
+    std::vector<uint8_t> m_chunk;
+
+    // The PC's turn.
+    Stage m_stage = Stage::kCommand;
+    Welcome m_welcome = Welcome::kRequest;
+    uint8_t m_expected = 1;
+    bool m_havePrevious = false;
+    uint8_t m_previous = 0;
+    unsigned m_refusals = 0;
+
+    // The handheld's turn.
+    std::deque<std::vector<uint8_t>> m_outgoing;
+    AfterOwnTurn m_afterOwnTurn = AfterOwnTurn::kDrop;
+    uint8_t m_ownSequence = 1;
+    unsigned m_sendings = 0;
+    unsigned m_cancelsSent = 0;
+    std::vector<uint8_t> m_lastSent;
+    bool m_sendingRepeat = false;
+
+    std::vector<uint8_t> m_text;
+    bool m_textComplete = false;
+    unsigned m_releases = 0;
+    unsigned m_finished = 0;
+};
+
+}  // namespace handheld
+
+#endif
