@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -163,6 +164,14 @@ TEST_P(PtyExports, EveryFamily)
     const Bytes text = {'h', 'e', 'l', 'l', 'o', '\r', '\n'};
     driver->Locked([&] { protocol->ExpectText(); });
     EXPECT_EQ(api.TextSend(dir.Write("text.txt", text).c_str(), nullptr), 0);
+    // In the raw modes nothing acknowledges the text: the call may return
+    // before the handheld's thread has read the last bytes off the line.
+    bool complete = false;
+    for (int i = 0; i < 500 && !complete; ++i) {
+        driver->Locked([&] { complete = protocol->TextComplete(); });
+        if (!complete)
+            usleep(10000);
+    }
     driver->Locked([&] { EXPECT_EQ(protocol->ReceivedText(), text); });
 
     driver->Locked([&] {
