@@ -23,9 +23,9 @@ class PlatformFile {
 public:
     virtual ~PlatformFile() = default;
     // Reads up to count bytes; the number read (0 at the end), or -1 on failure.
-    virtual long Read(void *buffer, unsigned long count) = 0;
+    virtual long Read(void *buffer, size_t count) = 0;
     // Writes all bytes; false on failure.
-    virtual bool Write(const void *data, unsigned long count) = 0;
+    virtual bool Write(const void *data, size_t count) = 0;
     // The file's size in bytes, or -1 on failure.
     virtual int64_t Size() = 0;
 };

@@ -16,7 +16,7 @@ public:
     PosixFile(const PosixFile &) = delete;
     PosixFile &operator=(const PosixFile &) = delete;
 
-    long Read(void *buffer, unsigned long count) override
+    long Read(void *buffer, size_t count) override
     {
         for (;;) {
             ssize_t n = ::read(m_fd, buffer, count);
@@ -27,7 +27,7 @@ public:
         }
     }
 
-    bool Write(const void *data, unsigned long count) override
+    bool Write(const void *data, size_t count) override
     {
         const char *p = static_cast<const char *>(data);
         while (count > 0) {
@@ -37,7 +37,7 @@ public:
             if (n <= 0)
                 return false;
             p += n;
-            count -= static_cast<unsigned long>(n);
+            count -= static_cast<size_t>(n);
         }
         return true;
     }

@@ -5,6 +5,9 @@
 
 namespace {
 
+// One system call moves at most this much; the callers loop.
+constexpr size_t kMaxCall = 0x40000000;
+
 class Win32File final : public PlatformFile {
 public:
     explicit Win32File(HANDLE handle) : m_handle(handle) {}
@@ -12,20 +15,22 @@ public:
     Win32File(const Win32File &) = delete;
     Win32File &operator=(const Win32File &) = delete;
 
-    long Read(void *buffer, unsigned long count) override
+    long Read(void *buffer, size_t count) override
     {
         DWORD n = 0;
-        if (!::ReadFile(m_handle, buffer, count, &n, nullptr))
+        const DWORD ask = static_cast<DWORD>(count < kMaxCall ? count : kMaxCall);
+        if (!::ReadFile(m_handle, buffer, ask, &n, nullptr))
             return -1;
         return static_cast<long>(n);
     }
 
-    bool Write(const void *data, unsigned long count) override
+    bool Write(const void *data, size_t count) override
     {
         const char *p = static_cast<const char *>(data);
         while (count > 0) {
             DWORD n = 0;
-            if (!::WriteFile(m_handle, p, count, &n, nullptr) || n == 0)
+            const DWORD ask = static_cast<DWORD>(count < kMaxCall ? count : kMaxCall);
+            if (!::WriteFile(m_handle, p, ask, &n, nullptr) || n == 0)
                 return false;
             p += n;
             count -= n;
