@@ -180,15 +180,8 @@ void LineSide::OnControl(uint8_t code)
         }
         break;
     case wire::kNak:
-        if (m_sendState == SendState::kAwaitAck) {
-            m_sendState = SendState::kIdle;
-            if (++m_attempts >= kAttempts) {
-                m_sendQueue.pop_front();
-                ++m_abandoned;
-                m_attempts = 0;
-            }
-            StartSending();
-        }
+        if (m_sendState == SendState::kAwaitAck)
+            FailAttempt();
         break;
     case wire::kCan:
         ++m_cancels;
@@ -246,7 +239,11 @@ void LineSide::OnTime(uint32_t now)
         EmitControl(wire::kEnq, Outgoing::kEnq);
         return;
     }
-    // No ACK in time: the attempt failed.
+    FailAttempt();  // no ACK in time
+}
+
+void LineSide::FailAttempt()
+{
     m_sendState = SendState::kIdle;
     if (++m_attempts >= kAttempts) {
         m_sendQueue.pop_front();

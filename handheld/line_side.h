@@ -94,6 +94,8 @@ private:
     void OnControl(uint8_t code);
     void OnDataFrame(const Frame &frame);
     void StartSending();
+    // A data frame refused or not answered: try again, or give it up.
+    void FailAttempt();
     void Emit(std::vector<uint8_t> bytes, uint32_t delay = 1);
     void EmitControl(uint8_t code, Outgoing what);
     bool TakeCancel(Outgoing what);

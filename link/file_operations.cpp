@@ -57,44 +57,39 @@ void CLinkProtocol::ReceivePutAnswer()
         throw CMyException(KIVO_ERR_WRONG_REPLY);
 }
 
-int CLinkProtocol::FileList(CLinkFile &output, const char *argument, WindowHandle window)
+// The request-and-replies conversation of list ("FF") and get ("FU"): the
+// command, the request carrying the text, then the handheld's reply pieces
+// into the file.
+int CLinkProtocol::FetchReplies(const char *code, const char *text, CLinkFile &output,
+                                WindowHandle window, bool reportProgress)
 {
     SetNotifyWindow(window);
     if (!ReadyToRun())
         return KIVO_ERR_NO_CONNECTION;
-    const unsigned requestLength = FormatRequest("RFF", argument, "");
+    const char prefix[4] = {'R', code[0], code[1], '\0'};
+    const unsigned requestLength = FormatRequest(prefix, text, "");
     if (requestLength == 0)
         return KIVO_ERR_PACKET;
     try {
-        SendCommand("FF");
+        SendCommand(code);
         m_sequence = 1;
         SendPacket(m_buffer.get(), requestLength);
         EndTurn();
-        ReceiveReplies("FF", output, false);
+        ReceiveReplies(code, output, reportProgress);
     } catch (CMyException e) {
         return e.GetCode();
     }
     return 0;
 }
 
+int CLinkProtocol::FileList(CLinkFile &output, const char *argument, WindowHandle window)
+{
+    return FetchReplies("FF", argument, output, window, false);
+}
+
 int CLinkProtocol::GetFile(CLinkFile &output, const char *name, WindowHandle window)
 {
-    SetNotifyWindow(window);
-    if (!ReadyToRun())
-        return KIVO_ERR_NO_CONNECTION;
-    const unsigned requestLength = FormatRequest("RFU", name, "");
-    if (requestLength == 0)
-        return KIVO_ERR_PACKET;
-    try {
-        SendCommand("FU");
-        m_sequence = 1;
-        SendPacket(m_buffer.get(), requestLength);
-        EndTurn();
-        ReceiveReplies("FU", output, true);
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    return FetchReplies("FU", name, output, window, true);
 }
 
 namespace {
@@ -110,28 +105,42 @@ int32_t SizeToSend(CLinkFile &input)
 
 }  // namespace
 
-int CLinkProtocol::PutFile(CLinkFile &input, const char *name, WindowHandle window)
+// The put conversation of both kinds: the command, the request announcing
+// the file, the file in pieces (packets "RFD" + bytes, or unframed chunks),
+// the end of the PC's turn and the handheld's answer "AEX".
+int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
+                          WindowHandle window)
 {
     SetNotifyWindow(window);
     if (!ReadyToRun())
         return KIVO_ERR_NO_CONNECTION;
     m_totalSize = SizeToSend(input);
-    const unsigned requestLength = FormatRequest("RFD", name, "");
+    const bool inPackets = pieces == PutPieces::kPackets;
+    char sizeText[16] = "";
+    if (!inPackets)
+        std::snprintf(sizeText, sizeof sizeText, "|%ld", static_cast<long>(m_totalSize));
+    const unsigned requestLength = FormatRequest(inPackets ? "RFD" : "RDL", name, sizeText);
     if (requestLength == 0)
         return KIVO_ERR_PACKET;
     try {
-        SendCommand("FD");
+        SendCommand(inPackets ? "FD" : "DL");
         uint8_t *piece = m_buffer.get();
         m_sequence = 1;
         SendPacket(piece, requestLength);
-        const size_t room = static_cast<size_t>(m_sendBlockSize) - 3;
+        // A packet's piece follows the three bytes "RFD"; a chunk is bytes alone.
+        const size_t prefix = inPackets ? 3 : 0;
+        const size_t room = static_cast<size_t>(m_sendBlockSize) - prefix;
         for (;;) {
-            std::memcpy(piece, "RFD", 3);
-            const size_t got = input.Read(piece + 3, room);
+            std::memcpy(piece, "RFD", prefix);
+            const size_t got = input.Read(piece + prefix, room);
             if (got == 0)
                 break;
-            ++m_sequence;
-            SendPacket(piece, static_cast<unsigned>(got + 3));
+            if (inPackets) {
+                ++m_sequence;
+                SendPacket(piece, static_cast<unsigned>(got + prefix));
+            } else {
+                SendChunk(piece, static_cast<unsigned>(got));
+            }
             NotifyProgress(got, m_totalSize);
         }
         EndTurn();
@@ -142,35 +151,14 @@ int CLinkProtocol::PutFile(CLinkFile &input, const char *name, WindowHandle wind
     return 0;
 }
 
+int CLinkProtocol::PutFile(CLinkFile &input, const char *name, WindowHandle window)
+{
+    return RunPut(PutPieces::kPackets, input, name, window);
+}
+
 int CLinkProtocol::PutFile2(CLinkFile &input, const char *name, WindowHandle window)
 {
-    SetNotifyWindow(window);
-    if (!ReadyToRun())
-        return KIVO_ERR_NO_CONNECTION;
-    m_totalSize = SizeToSend(input);
-    char sizeText[16];
-    std::snprintf(sizeText, sizeof sizeText, "|%ld", static_cast<long>(m_totalSize));
-    const unsigned requestLength = FormatRequest("RDL", name, sizeText);
-    if (requestLength == 0)
-        return KIVO_ERR_PACKET;
-    try {
-        SendCommand("DL");
-        uint8_t *piece = m_buffer.get();
-        m_sequence = 1;
-        SendPacket(piece, requestLength);
-        for (;;) {
-            const size_t got = input.Read(piece, static_cast<size_t>(m_sendBlockSize));
-            if (got == 0)
-                break;
-            SendChunk(piece, static_cast<unsigned>(got));
-            NotifyProgress(got, m_totalSize);
-        }
-        EndTurn();
-        ReceivePutAnswer();
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    return RunPut(PutPieces::kChunks, input, name, window);
 }
 
 int CLinkProtocol::DelFile(const char *name, WindowHandle window)

@@ -75,6 +75,10 @@ protected:
     // returns the data length (zero included), or 0 where it does not fit one
     // packet.
     unsigned FormatRequest(const char *prefix, const char *text, const char *suffix);
+    enum class PutPieces { kPackets, kChunks };
+    int RunPut(PutPieces pieces, CLinkFile &input, const char *name, WindowHandle window);
+    int FetchReplies(const char *code, const char *text, CLinkFile &output, WindowHandle window,
+                     bool reportProgress);
     // Receives the handheld's reply packets coded code, handing each piece to
     // the file, until the handheld ends its turn.
     void ReceiveReplies(const char *code, CLinkFile &output, bool reportProgress);

@@ -20,6 +20,15 @@ size_t SimWindow::Count(uint32_t message) const
     return n;
 }
 
+std::vector<std::pair<uintptr_t, intptr_t>> SimWindow::Progress() const
+{
+    std::vector<std::pair<uintptr_t, intptr_t>> reports;
+    for (const Message &m : m_messages)
+        if (m.message == WM_LINK_PROGRESS)
+            reports.emplace_back(m.wParam, m.lParam);
+    return reports;
+}
+
 intptr_t SimWindow::Proc(void *context, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
     SimWindow *self = static_cast<SimWindow *>(context);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "../include/tessalink.h"
@@ -35,6 +36,8 @@ public:
 
     const std::vector<Message> &Messages() const { return m_messages; }
     size_t Count(uint32_t message) const;
+    // The progress reports, as (wParam, lParam) pairs.
+    std::vector<std::pair<uintptr_t, intptr_t>> Progress() const;
 
 private:
     static intptr_t Proc(void *context, uint32_t message, uintptr_t wParam, intptr_t lParam);

@@ -6,6 +6,7 @@
 #include "handheld/line_side.h"
 #include "link/link_object.h"
 #include "platform/sim_window.h"
+#include "export_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/sim_handheld.h"
 #include "support/temp_dir.h"
@@ -18,7 +19,7 @@ using wire::Bytes;
 using wire::Join;
 using Progress = std::vector<std::pair<uintptr_t, intptr_t>>;
 
-class AppText : public SimFixture {
+class AppText : public ExportFixture {
 protected:
     void SetUp() override
     {
@@ -27,20 +28,6 @@ protected:
         KIVO_SetPort(1, kPort);
         KIVO_SetMode(0);
     }
-    void TearDown() override
-    {
-        g_link.Close(0);
-        SimFixture::TearDown();
-    }
-    Progress ProgressOf(const SimWindow &w) const
-    {
-        Progress p;
-        for (const SimWindow::Message &m : w.Messages())
-            if (m.message == WM_LINK_PROGRESS)
-                p.emplace_back(m.wParam, m.lParam);
-        return p;
-    }
-
     TempDir dir;
     SimWindow window;
 };
@@ -73,7 +60,7 @@ TEST_F(AppText, SendGoesLineByLineAndEndsWithTheMark)
         const std::string path = dir.Write("text.txt", c.file);
         EXPECT_EQ(KIVO_AppTextSend(path.c_str(), w.Handle()), 0) << c.name;
         EXPECT_EQ(fresh.FromPcValues(), c.wire) << c.name;
-        EXPECT_EQ(ProgressOf(w), c.progress) << c.name;
+        EXPECT_EQ(w.Progress(), c.progress) << c.name;
         EXPECT_FALSE(fresh.IsOpen()) << c.name;
     }
 }
@@ -93,7 +80,7 @@ TEST_F(AppText, ReceiveStopsAtAStepEndingWithTheMark)
     const std::string out = dir.Path("in.txt");
     EXPECT_EQ(KIVO_AppTextRecv(out.c_str(), window.Handle()), 0);
     EXPECT_EQ(TempDir::Read(out), (Bytes{0x41, 0x1A, 0x42, 0x43, 0x44, 0x1A}));
-    const Progress progress = ProgressOf(window);
+    const Progress progress = window.Progress();
     ASSERT_GE(progress.size(), 3u);
     EXPECT_EQ(progress.front(), (std::pair<uintptr_t, intptr_t>{3, 0}));
     EXPECT_EQ(progress.back(), (std::pair<uintptr_t, intptr_t>{3, 0}));
@@ -105,7 +92,7 @@ TEST_F(AppText, ReceiveStopsAtAStepEndingWithTheMark)
 TEST_F(AppText, ASilentHandheldReportsEverySecondUntilCancelled)
 {
     window.AnswerWith([&](const SimWindow::Message &m) -> intptr_t {
-        return m.message == WM_LINK_POLL && ProgressOf(window).size() >= 5;
+        return m.message == WM_LINK_POLL && window.Progress().size() >= 5;
     });
     const uint32_t t0 = sim.Now();
     EXPECT_EQ(KIVO_AppTextRecv(dir.Path("in.txt").c_str(), window.Handle()), KIVO_CANCELLED);
@@ -178,7 +165,7 @@ TEST_F(AppTextModeOne, ReceiveTakesNumberedBlocksUntilTheMark)
     const std::string out = dir.Path("in.txt");
     EXPECT_EQ(KIVO_AppTextRecv(out.c_str(), window.Handle()), 0);
     EXPECT_EQ(TempDir::Read(out), wire::Text("hello\nworld\x1A"));
-    EXPECT_EQ(ProgressOf(window), (Progress{{6, 0}, {6, 0}}));
+    EXPECT_EQ(window.Progress(), (Progress{{6, 0}, {6, 0}}));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "handheld/line_side.h"
 #include "link/com_line.h"
 #include "link/my_exception.h"
+#include "support/code_of.h"
 #include "support/sim_fixture.h"
 #include "support/sim_handheld.h"
 #include "tessalink.h"
@@ -51,18 +52,6 @@ protected:
     {
         side.SendUnit(data, sequence);
         peer.Flush(line);
-    }
-
-    template <typename F>
-    int CodeOf(F f)
-    {
-        try {
-            f();
-        } catch (CMyException e) {
-            return e.GetCode();
-        }
-        ADD_FAILURE() << "nothing was raised";
-        return 0;
     }
 
     std::vector<size_t> ReceivedSizes()

@@ -7,6 +7,7 @@
 #include "link/com_line.h"
 #include "link/my_exception.h"
 #include "platform/sim_window.h"
+#include "support/code_of.h"
 #include "support/sim_fixture.h"
 #include "tessalink.h"
 
@@ -26,18 +27,6 @@ protected:
     }
 
     // Runs f, which must raise; returns the code.
-    template <typename F>
-    int CodeOf(F f)
-    {
-        try {
-            f();
-        } catch (CMyException e) {
-            return e.GetCode();
-        }
-        ADD_FAILURE() << "nothing was raised";
-        return 0;
-    }
-
     CComLine port;
     SimWindow window;
     uint8_t buffer[64] = {};

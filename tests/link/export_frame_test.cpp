@@ -9,6 +9,7 @@
 
 #include "link/link_object.h"
 #include "platform/sim_window.h"
+#include "export_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/temp_dir.h"
 #include "tessalink.h"
@@ -26,7 +27,7 @@ Bytes PcCommand(const char *code)
 // The handheld's side of a put of a file small enough for one packet.
 Bytes HandheldSmallPut() { return Join({HandheldCommand(), {ACK, ACK, ACK}, Packet(1, "AEX"), {EOT, ENQ}}); }
 
-class Exports : public SimFixture {
+class Exports : public ExportFixture {
 protected:
     void SetUp() override
     {
@@ -34,14 +35,6 @@ protected:
         KIVO_SetMode(0);
         KIVO_SetPort(0, kPort);
         KIVO_SetPort(2, kPort);
-    }
-    void TearDown() override
-    {
-        g_link.Close(0);
-        KIVO_LinkSendBlockSize(256);
-        KIVO_LinkRecvBlockSize(256);
-        g_link.SetXon(0, 1);
-        SimFixture::TearDown();
     }
     void Handheld(const Bytes &bytes) { line.SendToPc(bytes.data(), bytes.size(), sim.Now()); }
     Bytes Written() const { return line.FromPcValues(); }

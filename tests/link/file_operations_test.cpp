@@ -9,6 +9,7 @@
 #include "platform/sim_window.h"
 #include "support/memory_link_file.h"
 #include "support/sim_fixture.h"
+#include "raw_link.h"
 #include "tessalink.h"
 #include "packet_wire.h"
 
@@ -26,31 +27,8 @@ Bytes PcCommand(const char *code)
 const Bytes kAckRequestAndTurn = {ACK, ACK};
 const Bytes kPcEndTurn = {EOT, ENQ};
 
-class FileOperations : public SimFixture {
+class FileOperations : public RawLinkTest {
 protected:
-    void SetUp() override
-    {
-        SimFixture::SetUp();
-        link.SetMode(2);
-        ASSERT_EQ(link.Open(kPort, &link.LineStateOf(2)), 1);
-    }
-    void TearDown() override
-    {
-        link.Close(0);
-        SimFixture::TearDown();
-    }
-    void Handheld(const Bytes &bytes) { line.SendToPc(bytes.data(), bytes.size(), sim.Now()); }
-    Bytes Written() const { return line.FromPcValues(); }
-    std::vector<std::pair<uintptr_t, intptr_t>> Progress() const
-    {
-        std::vector<std::pair<uintptr_t, intptr_t>> p;
-        for (const SimWindow::Message &m : window.Messages())
-            if (m.message == WM_LINK_PROGRESS)
-                p.emplace_back(m.wParam, m.lParam);
-        return p;
-    }
-
-    CLinkProtocol link;
     SimWindow window;
     MemoryLinkFile file;
 };
@@ -63,7 +41,7 @@ TEST_F(FileOperations, FileListStoresThePiecesAsTheyCame)
     EXPECT_EQ(file.contents, Text("abcdef"));
     EXPECT_EQ(Written(), Join({PcCommand("FF"), Packet(1, "RFF*.TXT", true), kPcEndTurn,
                                {ACK, ACK, ACK, ACK}}));
-    EXPECT_TRUE(Progress().empty());
+    EXPECT_TRUE(window.Progress().empty());
 }
 
 TEST_F(FileOperations, AnEmptyListAndAnEmptyArgument)
@@ -86,20 +64,17 @@ TEST_F(FileOperations, WrongRepliesEndWithMinusHundred)
         {"empty", Packet(1, "")},
     };
     for (const Case &c : cases) {
-        SimLine fresh;
-        sim.AttachPort(5, &fresh);
-        CLinkProtocol other;
-        other.SetMode(2);
-        ASSERT_EQ(other.Open(5, &other.LineStateOf(2)), 1);
+        RawLink fresh(sim, 5);
+        ASSERT_TRUE(fresh.open);
+        CLinkProtocol &other = fresh.link;
         const Bytes handheld =
             Join({HandheldCommand(), kAckRequestAndTurn, c.reply, {EOT, ENQ}});
-        fresh.SendToPc(handheld.data(), handheld.size(), sim.Now());
+        fresh.line.SendToPc(handheld.data(), handheld.size(), sim.Now());
         MemoryLinkFile out;
         EXPECT_EQ(other.FileList(out, "", nullptr), KIVO_ERR_WRONG_REPLY) << c.name;
         EXPECT_TRUE(out.contents.empty()) << c.name;
         // The handheld's end of turn was taken before giving up.
-        EXPECT_EQ(fresh.QueuedToPc(), 0u) << c.name;
-        other.Close(0);
+        EXPECT_EQ(fresh.line.QueuedToPc(), 0u) << c.name;
     }
 }
 
@@ -113,7 +88,7 @@ TEST_F(FileOperations, GetFileReportsEachPacket)
                    {EOT, ENQ}}));
     EXPECT_EQ(link.GetFile(file, "MEMO.TXT", window.Handle()), 0);
     EXPECT_EQ(file.contents, Join({a, b, c}));
-    EXPECT_EQ(Progress(), (std::vector<std::pair<uintptr_t, intptr_t>>{{253, 0}, {253, 0}, {10, 0}}));
+    EXPECT_EQ(window.Progress(), (std::vector<std::pair<uintptr_t, intptr_t>>{{253, 0}, {253, 0}, {10, 0}}));
     EXPECT_EQ(Written(), Join({PcCommand("FU"), Packet(1, "RFUMEMO.TXT", true), kPcEndTurn,
                                {ACK, ACK, ACK, ACK}}));
 }
@@ -145,7 +120,7 @@ TEST_F(FileOperations, PutFileSendsNumberedPiecesOfTheBlockSize)
     EXPECT_EQ(Written(), Join({PcCommand("FD"), Packet(1, "RFDDATA", true),
                                Packet(2, Join({Text("RFD"), p1})), Packet(3, Join({Text("RFD"), p2})),
                                Packet(4, Join({Text("RFD"), p3})), kPcEndTurn, {ACK, ACK}}));
-    EXPECT_EQ(Progress(),
+    EXPECT_EQ(window.Progress(),
               (std::vector<std::pair<uintptr_t, intptr_t>>{{253, 600}, {253, 600}, {94, 600}}));
 }
 
@@ -154,7 +129,7 @@ TEST_F(FileOperations, PutFileOfAnEmptyFile)
     Handheld(Join({HandheldCommand(), {ACK, ACK}, Packet(1, "AEX"), {EOT, ENQ}}));
     EXPECT_EQ(link.PutFile(file, "EMPTY", window.Handle()), 0);
     EXPECT_EQ(Written(), Join({PcCommand("FD"), Packet(1, "RFDEMPTY", true), kPcEndTurn, {ACK, ACK}}));
-    EXPECT_TRUE(Progress().empty());
+    EXPECT_TRUE(window.Progress().empty());
 }
 
 TEST_F(FileOperations, PutFile2SendsChunksEachAcknowledged)
@@ -172,7 +147,7 @@ TEST_F(FileOperations, PutFile2SendsChunksEachAcknowledged)
         c3(data.begin() + 8192, data.end());
     EXPECT_EQ(Written(), Join({PcCommand("DL"), Packet(1, "RDLA|10000", true), c1, c2, c2, c3,
                                kPcEndTurn, {ACK, ACK}}));
-    EXPECT_EQ(Progress(), (std::vector<std::pair<uintptr_t, intptr_t>>{
+    EXPECT_EQ(window.Progress(), (std::vector<std::pair<uintptr_t, intptr_t>>{
                               {4096, 10000}, {4096, 10000}, {1808, 10000}}));
 }
 
@@ -198,16 +173,13 @@ TEST_F(FileOperations, ThePutAnswer)
         {"no answer", {EOT, ENQ, EOT, ENQ}, KIVO_ERR_WRONG_REPLY},
     };
     for (const Case &c : cases) {
-        SimLine fresh;
-        sim.AttachPort(6, &fresh);
-        CLinkProtocol other;
-        other.SetMode(2);
-        ASSERT_EQ(other.Open(6, &other.LineStateOf(2)), 1);
+        RawLink fresh(sim, 6);
+        ASSERT_TRUE(fresh.open);
+        CLinkProtocol &other = fresh.link;
         const Bytes handheld = Join({HandheldCommand(), {ACK, ACK}, c.answer});
-        fresh.SendToPc(handheld.data(), handheld.size(), sim.Now());
+        fresh.line.SendToPc(handheld.data(), handheld.size(), sim.Now());
         MemoryLinkFile empty;
         EXPECT_EQ(other.PutFile(empty, "X", nullptr), c.result) << c.name;
-        other.Close(0);
     }
 }
 
@@ -282,18 +254,15 @@ TEST_F(FileOperations, FailuresOfTheCallersFileAreNotProtocolResults)
 
     MemoryLinkFile input(Bytes(1000, 'x'));
     input.failAfter = 500;
-    SimLine fresh;
-    sim.AttachPort(7, &fresh);
-    CLinkProtocol other;
-    other.SetMode(2);
-    ASSERT_EQ(other.Open(7, &other.LineStateOf(2)), 1);
+    RawLink fresh(sim, 7);
+    ASSERT_TRUE(fresh.open);
+    CLinkProtocol &other = fresh.link;
     const Bytes handheld = Join({HandheldCommand(), Bytes(10, ACK)});
-    fresh.SendToPc(handheld.data(), handheld.size(), sim.Now());
+    fresh.line.SendToPc(handheld.data(), handheld.size(), sim.Now());
     EXPECT_THROW(other.PutFile(input, "A", nullptr), CFileError);
     MemoryLinkFile noSize;
     noSize.failSize = true;
     EXPECT_THROW(other.PutFile2(noSize, "A", nullptr), CFileError);
-    other.Close(0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "handheld/protocol_side.h"
 #include "link/link_object.h"
 #include "platform/sim_window.h"
+#include "export_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/sim_handheld.h"
 #include "support/temp_dir.h"
@@ -40,7 +41,7 @@ struct Handheld {
     SimHandheld peer;
 };
 
-class Conversations : public SimFixture, public ::testing::WithParamInterface<int> {
+class Conversations : public ExportFixture, public ::testing::WithParamInterface<int> {
 protected:
     void SetUp() override
     {
@@ -50,14 +51,6 @@ protected:
         line.AttachPeer(&handheld->peer);
         KIVO_SetMode(static_cast<uint16_t>(mode));
         KIVO_SetPort(static_cast<uint16_t>(mode), kPort);
-    }
-    void TearDown() override
-    {
-        g_link.Close(0);
-        KIVO_LinkSendBlockSize(256);
-        KIVO_LinkRecvBlockSize(256);
-        g_link.SetXon(0, 1);
-        SimFixture::TearDown();
     }
 
     int mode = 0;

@@ -5,7 +5,9 @@
 
 #include "link/link_protocol.h"
 #include "link/my_exception.h"
+#include "support/code_of.h"
 #include "support/sim_fixture.h"
+#include "raw_link.h"
 #include "tessalink.h"
 #include "packet_wire.h"
 
@@ -13,36 +15,7 @@ namespace {
 
 using namespace wire;
 
-class PacketLayer : public SimFixture {
-protected:
-    void SetUp() override
-    {
-        SimFixture::SetUp();
-        link.SetMode(2);
-        ASSERT_EQ(link.Open(kPort, &link.LineStateOf(2)), 1);
-    }
-    void TearDown() override
-    {
-        link.Close(0);
-        SimFixture::TearDown();
-    }
-    void Handheld(const Bytes &bytes) { line.SendToPc(bytes.data(), bytes.size(), sim.Now()); }
-    Bytes Written() const { return line.FromPcValues(); }
-
-    template <typename F>
-    int CodeOf(F f)
-    {
-        try {
-            f();
-        } catch (CMyException e) {
-            return e.GetCode();
-        }
-        ADD_FAILURE() << "nothing was raised";
-        return 0;
-    }
-
-    CLinkProtocol link;
-};
+class PacketLayer : public RawLinkTest {};
 
 TEST_F(PacketLayer, PacketsFollowTheLayout)
 {
@@ -89,12 +62,10 @@ TEST_F(PacketLayer, SendPacketAnswers)
     };
     const Bytes packet = Packet(7, "xyz");
     for (const Case &c : cases) {
-        SimLine fresh;
-        sim.AttachPort(3, &fresh);
-        CLinkProtocol other;
-        other.SetMode(2);
-        ASSERT_EQ(other.Open(3, &other.LineStateOf(2)), 1);
-        fresh.SendToPc(c.answers.data(), c.answers.size(), sim.Now());
+        RawLink fresh(sim, 3);
+        ASSERT_TRUE(fresh.open);
+        CLinkProtocol &other = fresh.link;
+        fresh.line.SendToPc(c.answers.data(), c.answers.size(), sim.Now());
         other.SetSequence(7);
         const uint8_t data[] = {'x', 'y', 'z'};
         int code = 0;
@@ -107,8 +78,7 @@ TEST_F(PacketLayer, SendPacketAnswers)
         Bytes expected;
         for (size_t i = 0; i < c.sendings; ++i)
             expected.insert(expected.end(), packet.begin(), packet.end());
-        EXPECT_EQ(fresh.FromPcValues(), expected) << c.name << ": each sending unchanged";
-        other.Close(0);
+        EXPECT_EQ(fresh.line.FromPcValues(), expected) << c.name << ": each sending unchanged";
     }
 }
 
@@ -244,13 +214,11 @@ TEST_F(PacketLayer, SendCommandNeedsDok)
         {"empty", Packet(1, ""), KIVO_ERR_NO_DOK},
     };
     for (const Case &c : cases) {
-        SimLine fresh;
-        sim.AttachPort(4, &fresh);
-        CLinkProtocol other;
-        other.SetMode(2);
-        ASSERT_EQ(other.Open(4, &other.LineStateOf(2)), 1);
+        RawLink fresh(sim, 4);
+        ASSERT_TRUE(fresh.open);
+        CLinkProtocol &other = fresh.link;
         const Bytes handheld = Join({{ACK, ACK}, c.answer, {EOT, ENQ}});
-        fresh.SendToPc(handheld.data(), handheld.size(), sim.Now());
+        fresh.line.SendToPc(handheld.data(), handheld.size(), sim.Now());
         int code = 0;
         try {
             other.SendCommand("FF");
@@ -258,8 +226,7 @@ TEST_F(PacketLayer, SendCommandNeedsDok)
             code = e.GetCode();
         }
         EXPECT_EQ(code, c.code) << c.name;
-        EXPECT_EQ(fresh.FromPcValues(), Join({Packet(1, "CFF"), {EOT, ENQ, ACK, ACK}})) << c.name;
-        other.Close(0);
+        EXPECT_EQ(fresh.line.FromPcValues(), Join({Packet(1, "CFF"), {EOT, ENQ, ACK, ACK}})) << c.name;
     }
 }
 
