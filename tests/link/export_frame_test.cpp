@@ -180,6 +180,7 @@ TEST_F(Exports, AFailedReleaseLeavesThePutsResult)
     const std::string a = dir.Write("A.TXT", Text("aaa"));
     Handheld(Join({HandheldSmallPut(), {ACK, ACK}, Packet(1, "DNG"), {EOT, ENQ}}));
     EXPECT_EQ(KIVO_LinkPutFile(a.c_str(), "X", window.Handle()), 0);
+    EXPECT_EQ(g_link.GetNotifyWindow(), nullptr) << "the release stored no window";
 }
 
 TEST_F(Exports, OperationResultsPassThrough)
@@ -211,10 +212,13 @@ TEST_F(Exports, OperationResultsPassThrough)
 
 TEST_F(Exports, ACancelFromTheWindowEndsWith999AndClosesThePort)
 {
+    // One piece arrives, then the handheld falls silent and the window cancels.
+    Handheld(Join({HandheldCommand(), {ACK, ACK}, Packet(1, "?FUfirst piece")}));
     window.CancelAfterPolls(50);
     const std::string out = dir.Path("out");
     EXPECT_EQ(KIVO_LinkGetFile(out.c_str(), "A", window.Handle()), KIVO_CANCELLED);
     EXPECT_FALSE(line.IsOpen());
+    EXPECT_EQ(TempDir::Read(out), Text("first piece")) << "bytes already written stay";
 }
 
 TEST_F(Exports, AnOutputFileThatFailsMidTransferEndsWithFileError)
