@@ -19,16 +19,10 @@ constexpr int32_t kLabelColumn = 12;
 constexpr size_t kPlainLayoutFactor = 3;
 constexpr size_t kLabelledLayoutFactor = 15;
 
-int ReportFileFailure(const Request &request, const std::string &detail)
-{
-    return ReportFailure(request.command, MessageFor(KIVO_ERR_FILE) + ": " + detail,
-                         ExitStatusFor(KIVO_ERR_FILE));
-}
-
 int WriteOutput(const Request &request, const char *data, size_t size)
 {
     const std::string problem = WriteWhole(request.output, data, size);
-    return problem.empty() ? kExitSuccess : ReportFileFailure(request, problem);
+    return problem.empty() ? kExitSuccess : ReportFileFailure(request.command, problem);
 }
 
 // The decoders: into memory for standard output, else the file export.
@@ -119,7 +113,7 @@ int RunConversion(const Request &request)
     std::string text;
     const std::string problem = ReadWhole(request.input, text);
     if (!problem.empty())
-        return ReportFileFailure(request, problem);
+        return ReportFileFailure(request.command, problem);
     // The exports take zero-terminated text: a zero byte would silently cut it.
     const size_t zero = text.find('\0');
     if (zero != std::string::npos)

@@ -30,12 +30,6 @@ int Report(const Request &request, int32_t result)
     return ReportResult(request.command, result);
 }
 
-int ReportFileFailure(const Request &request, const std::string &detail)
-{
-    return ReportFailure(request.command, MessageFor(KIVO_ERR_FILE) + ": " + detail,
-                         ExitStatusFor(KIVO_ERR_FILE));
-}
-
 int32_t CallWithWindow(const LinkCall &call, uint64_t knownTotal)
 {
     InstallCancelHandler();
@@ -50,13 +44,13 @@ int RunStoring(const Request &request, const StoringCall &call)
     StagedOutput output(request.localPath);
     const std::string problem = output.Create();
     if (!problem.empty())
-        return ReportFileFailure(request, problem);
+        return ReportFileFailure(request.command, problem);
     const int32_t result =
         CallWithWindow([&](KIVO_HWND window) { return call(output.StagePath().c_str(), window); }, 0);
     if (result != KIVO_OK)
         return Report(request, result);
     const std::string stored = output.Commit();
-    return stored.empty() ? kExitSuccess : ReportFileFailure(request, stored);
+    return stored.empty() ? kExitSuccess : ReportFileFailure(request.command, stored);
 }
 
 // Checks that every local file can be read, and adds up their sizes.
@@ -101,7 +95,7 @@ int RunPut(const Request &request)
     uint64_t totalSize = 0;
     const std::string problem = CheckLocalFiles(request.localFiles, totalSize);
     if (!problem.empty())
-        return ReportFileFailure(request, problem);
+        return ReportFileFailure(request.command, problem);
     const bool several = request.localFiles.size() > 1;
     const int32_t result = CallWithWindow(
         [&](KIVO_HWND window) { return several ? PutSeveral(request, window) : PutOne(request, window); },

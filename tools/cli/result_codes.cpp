@@ -68,6 +68,11 @@ int ReportFailure(const std::string &command, const std::string &message, int ex
     return exitStatus;
 }
 
+int ReportFileFailure(const std::string &command, const std::string &detail)
+{
+    return ReportFailure(command, MessageFor(KIVO_ERR_FILE) + ": " + detail, ExitStatusFor(KIVO_ERR_FILE));
+}
+
 std::string ExitStatusHelp()
 {
     std::vector<std::pair<int, std::string>> lines = {

@@ -37,6 +37,9 @@ int ReportResult(const std::string &command, int32_t result);
 // A failure of the tool's own: one line on standard error, the status returned.
 int ReportFailure(const std::string &command, const std::string &message, int exitStatus);
 
+// A local file of the tool's that failed, reported as the file error.
+int ReportFileFailure(const std::string &command, const std::string &detail);
+
 // The table of exit statuses, as the help text shows it.
 std::string ExitStatusHelp();
 
