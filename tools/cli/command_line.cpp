@@ -16,6 +16,7 @@ constexpr int kMaxPort = std::numeric_limits<uint16_t>::max();
 constexpr int32_t kMaxBaud = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMinBlockSize = 4;
 constexpr int32_t kMaxBlockSize = 8192;
+constexpr int32_t kLabelColumn = 12;
 
 void AddLinkOptions(CLI::App &command, LinkSettings &link)
 {
@@ -93,8 +94,9 @@ void AddCommands(CLI::App &app, Request &request)
                     "Width of the value column (default: width less the 12-byte label column)");
 }
 
-// Checks that cross options or take the request's values together.
-void CheckRequest(Request &request)
+// Checks that cross options or take the request's values together, and the
+// defaults that depend on other values.
+void CheckRequest(const CLI::App &command, Request &request)
 {
     if (request.command == "put") {
         if (request.variant == 2 && request.link.mode != 2)
@@ -108,6 +110,8 @@ void CheckRequest(Request &request)
         if (request.localPath.empty())
             throw CLI::ValidationError("get", "give the local file: the name has no usable last part");
     }
+    if (request.command == "layout-rep" && command.count("--value-width") == 0)
+        request.valueWidth = request.width > kLabelColumn ? request.width - kLabelColumn : 0;
     if (request.command == "list" || request.command == "text-recv") {
         if (request.localPath.empty())
             request.localPath = "-";
@@ -115,13 +119,6 @@ void CheckRequest(Request &request)
 }
 
 }  // namespace
-
-int LinkSettings::EffectivePort() const
-{
-    if (port != 0)
-        return port;
-    return mode == 0 ? 1 : 2;
-}
 
 ParseOutcome ParseCommandLine(int argc, const char *const argv[])
 {
@@ -134,7 +131,7 @@ ParseOutcome ParseCommandLine(int argc, const char *const argv[])
     try {
         app.parse(argc, argv);
         outcome.request.command = app.get_subcommands().front()->get_name();
-        CheckRequest(outcome.request);
+        CheckRequest(*app.get_subcommands().front(), outcome.request);
         outcome.run = true;
     } catch (const CLI::ParseError &error) {
         const int status = app.exit(error);

@@ -15,7 +15,6 @@ namespace cli {
 
 namespace {
 
-constexpr int32_t kLabelColumn = 12;
 constexpr size_t kPlainLayoutFactor = 3;
 constexpr size_t kLabelledLayoutFactor = 15;
 
@@ -67,13 +66,6 @@ int RunLayout(const Request &request, const std::string &text, size_t factor, co
     return WriteOutput(request, out.data(), static_cast<size_t>(end - out.data()));
 }
 
-int32_t ValueWidth(const Request &request)
-{
-    if (request.valueWidth >= 0)
-        return request.valueWidth;
-    return request.width > kLabelColumn ? request.width - kLabelColumn : 0;
-}
-
 using Conversion = std::function<int(const Request &, const std::string &)>;
 
 const std::map<std::string, Conversion> &Conversions()
@@ -94,7 +86,7 @@ const std::map<std::string, Conversion> &Conversions()
         {"layout-rep",
          [](const Request &r, const std::string &text) {
              return RunLayout(r, text, kLabelledLayoutFactor, [&](char *in, char *out) {
-                 return KIVO_REP_Analize(in, out, r.width, ValueWidth(r));
+                 return KIVO_REP_Analize(in, out, r.width, r.valueWidth);
              });
          }},
     };

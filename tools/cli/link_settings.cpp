@@ -9,6 +9,13 @@
 
 namespace cli {
 
+int LinkSettings::EffectivePort() const
+{
+    if (port != 0)
+        return port;
+    return mode == 0 ? 1 : 2;
+}
+
 std::string DeviceVariable(int port)
 {
     return "TESSALINK_COM" + std::to_string(port);

@@ -41,7 +41,7 @@ struct Request {
     std::string input = "-";
     std::string output = "-";
     int32_t width = 0;
-    int32_t valueWidth = -1;  // layout-rep: below 0 means derived from width
+    int32_t valueWidth = 0;
 };
 
 }  // namespace cli

@@ -140,4 +140,14 @@ TEST(CommandLine, ReceivedDataGoesToTheNamesLastPartOrStandardOutput)
     EXPECT_EQ(Parse({"text-recv"}).request.localPath, "-");
 }
 
+// The value column fills the line beside the 12-byte label column unless given.
+TEST(CommandLine, LabelledLayoutValueWidth)
+{
+    EXPECT_EQ(Parse({"layout-rep", "--width", "20"}).request.valueWidth, 8);
+    EXPECT_EQ(Parse({"layout-rep", "--width", "12"}).request.valueWidth, 0);
+    EXPECT_EQ(Parse({"layout-rep"}).request.valueWidth, 0);
+    EXPECT_EQ(Parse({"layout-rep", "--width", "20", "--value-width", "5"}).request.valueWidth, 5);
+    EXPECT_EQ(Parse({"layout-rep", "--width", "20", "--value-width", "-1"}).request.valueWidth, -1);
+}
+
 }  // namespace
