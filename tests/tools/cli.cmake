@@ -1,4 +1,7 @@
 # Tests of the command-line tool: its pieces, and the tool run as a program.
+if(NOT TARGET tessalink_cli_parts)
+  return()
+endif()
 add_executable(cli_tests
   cli/command_line_test.cpp
   cli/link_window_test.cpp

@@ -80,9 +80,13 @@ void LinkWindow::Finish()
 {
     if (!m_drawn)
         return;
+    m_drawn = false;
+    if (m_state.done == 0) {  // only the spinner of a call that moves no data
+        std::fputs("\r\033[K", stderr);
+        return;
+    }
     Draw(true);
     std::fputc('\n', stderr);
-    m_drawn = false;
 }
 
 }  // namespace cli
