@@ -1,0 +1,143 @@
+#include "command_line.h"
+
+#include <cstdint>
+#include <limits>
+
+#include <CLI/CLI.hpp>
+
+#include "put_lists.h"
+#include "result_codes.h"
+
+namespace cli {
+
+namespace {
+
+constexpr int kMaxPort = std::numeric_limits<uint16_t>::max();
+constexpr int32_t kMaxBaud = std::numeric_limits<int32_t>::max();
+constexpr int32_t kMinBlockSize = 4;
+constexpr int32_t kMaxBlockSize = 8192;
+constexpr int32_t kLabelColumn = 12;
+
+void AddLinkOptions(CLI::App &command, LinkSettings &link)
+{
+    command.add_option("--mode", link.mode, "Link mode 0, 1 or 2 (default 2)")->check(CLI::Range(0, 2));
+    command.add_option("--port", link.port, "COM port number (default 1 in mode 0, 2 in modes 1 and 2)")
+        ->check(CLI::Range(1, kMaxPort));
+    command.add_option("--device", link.device,
+                       "Serial device or pseudo-terminal to open as the port (sets TESSALINK_COM<port>)");
+    command.add_option("--baud", link.baud, "Line speed in bit/s (default: the mode's own)")
+        ->check(CLI::Range(1, kMaxBaud));
+    command.add_option("--block-size", link.blockSize, "Send and receive block size of the packets, 4-8192")
+        ->check(CLI::Range(kMinBlockSize, kMaxBlockSize));
+}
+
+CLI::App *AddLinkCommand(CLI::App &app, Request &request, const std::string &name,
+                         const std::string &description)
+{
+    CLI::App *command = app.add_subcommand(name, description);
+    AddLinkOptions(*command, request.link);
+    return command;
+}
+
+CLI::App *AddConversion(CLI::App &app, Request &request, const std::string &name,
+                        const std::string &description)
+{
+    CLI::App *command = app.add_subcommand(name, description);
+    command->add_option("input", request.input, "Input text file (default or \"-\": standard input)");
+    command->add_option("-o,--output", request.output, "Output file (default or \"-\": standard output)");
+    return command;
+}
+
+void AddCommands(CLI::App &app, Request &request)
+{
+    CLI::App *list = AddLinkCommand(app, request, "list", "Store the handheld's file list");
+    list->add_option("argument", request.handheldName,
+                     "Argument of the list request, passed to the handheld unchanged (default empty)");
+    list->add_option("-o,--output", request.localPath, "Where to store the list (default \"-\": standard output)");
+
+    CLI::App *get = AddLinkCommand(app, request, "get", "Fetch a file from the handheld");
+    get->add_option("name", request.handheldName, "Name of the file on the handheld")->required();
+    get->add_option("local", request.localPath,
+                    "Where to store it (default: the name's last part; \"-\": standard output)");
+
+    CLI::App *put = AddLinkCommand(app, request, "put", "Send one or several files to the handheld");
+    put->add_option("files", request.localFiles, "Local files to send")->required();
+    put->add_option("--as", request.handheldNames,
+                    "Names on the handheld, one per file in order (default: the local file names)");
+    put->add_flag("--no-release", request.noRelease, "Do not send the release after the transfer");
+    put->add_option("--variant", request.variant,
+                    "1: packets (any mode); 2: size announced, unframed chunks (mode 2 only)")
+        ->check(CLI::Range(1, 2));
+
+    CLI::App *del = AddLinkCommand(app, request, "delete", "Delete a file on the handheld");
+    del->add_option("name", request.handheldName, "Name of the file on the handheld")->required();
+
+    AddLinkCommand(app, request, "release", "Send the release on a connection of its own");
+
+    CLI::App *textSend = AddLinkCommand(app, request, "text-send", "Send a text file as the application text");
+    textSend->add_option("file", request.localPath, "Text file to send")->required();
+
+    CLI::App *textRecv = AddLinkCommand(app, request, "text-recv", "Receive the application text");
+    textRecv->add_option("file", request.localPath, "Where to store it (default \"-\": standard output)");
+
+    AddConversion(app, request, "decode43", "Decode a 4-to-3 text into bytes");
+    AddConversion(app, request, "hex2bin",
+                  "Convert pairs of hexadecimal digits into bytes (line ends closing the input are dropped)");
+    AddConversion(app, request, "codemask", "Mask the double-byte codes that the handheld cannot show");
+    CLI::App *mem = AddConversion(app, request, "layout-mem",
+                                  "Lay out a text (one string per input line) in lines of a width");
+    mem->add_option("--width", request.width, "Line width in bytes (0: no wrapping)");
+    CLI::App *rep = AddConversion(app, request, "layout-rep",
+                                  "Lay out a labelled text (label, tab, value; one string per input line)");
+    rep->add_option("--width", request.width, "Width of one-column lines in bytes (0: no wrapping)");
+    rep->add_option("--value-width", request.valueWidth,
+                    "Width of the value column (default: width less the 12-byte label column)");
+}
+
+// Checks that cross options or take the request's values together, and the
+// defaults that depend on other values.
+void CheckRequest(const CLI::App &command, Request &request)
+{
+    if (request.command == "put") {
+        if (request.variant == 2 && request.link.mode != 2)
+            throw CLI::ValidationError("--variant 2", "runs only in link mode 2 (--mode 2)");
+        const std::string problem = CompleteHandheldNames(request.localFiles, request.handheldNames);
+        if (!problem.empty())
+            throw CLI::ValidationError("put", problem);
+    }
+    if (request.command == "get" && request.localPath.empty()) {
+        request.localPath = LastNamePart(request.handheldName);
+        if (request.localPath.empty())
+            throw CLI::ValidationError("get", "give the local file: the name has no usable last part");
+    }
+    if (request.command == "layout-rep" && command.count("--value-width") == 0)
+        request.valueWidth = request.width > kLabelColumn ? request.width - kLabelColumn : 0;
+    if (request.command == "list" || request.command == "text-recv") {
+        if (request.localPath.empty())
+            request.localPath = "-";
+    }
+}
+
+}  // namespace
+
+ParseOutcome ParseCommandLine(int argc, const char *const argv[])
+{
+    ParseOutcome outcome;
+    CLI::App app("Links this computer to the handheld organizer over a serial line, and converts texts.",
+                 "tessalink");
+    app.require_subcommand(1);
+    app.footer(ExitStatusHelp());
+    AddCommands(app, outcome.request);
+    try {
+        app.parse(argc, argv);
+        outcome.request.command = app.get_subcommands().front()->get_name();
+        CheckRequest(*app.get_subcommands().front(), outcome.request);
+        outcome.run = true;
+    } catch (const CLI::ParseError &error) {
+        const int status = app.exit(error);
+        outcome.exitStatus = status == 0 ? kExitSuccess : kExitUsage;
+    }
+    return outcome;
+}
+
+}  // namespace cli

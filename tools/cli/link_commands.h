@@ -1,0 +1,19 @@
+// The subcommands that talk to the handheld: list, get, put, delete, release,
+// text-send and text-recv. Each is one call of a link export.
+#ifndef TESSALINK_CLI_LINK_COMMANDS_H
+#define TESSALINK_CLI_LINK_COMMANDS_H
+
+#include <string>
+
+#include "request.h"
+
+namespace cli {
+
+bool IsLinkCommand(const std::string &command);
+
+// Runs the request's link subcommand and returns the tool's exit status.
+int RunLinkCommand(const Request &request);
+
+}  // namespace cli
+
+#endif

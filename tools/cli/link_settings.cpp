@@ -1,0 +1,42 @@
+#include "link_settings.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "tessalink.h"
+
+namespace cli {
+
+int LinkSettings::EffectivePort() const
+{
+    if (port != 0)
+        return port;
+    return mode == 0 ? 1 : 2;
+}
+
+std::string DeviceVariable(int port)
+{
+    return "TESSALINK_COM" + std::to_string(port);
+}
+
+std::string ApplyLinkSettings(const LinkSettings &link)
+{
+    const int port = link.EffectivePort();
+    if (!link.device.empty() && ::setenv(DeviceVariable(port).c_str(), link.device.c_str(), 1) != 0)
+        return "cannot set " + DeviceVariable(port) + ": " + std::strerror(errno);
+    const auto mode = static_cast<uint16_t>(link.mode);
+    if (KIVO_SetMode(mode) != KIVO_SETTING_ACCEPTED ||
+        KIVO_SetPort(mode, static_cast<uint16_t>(port)) != KIVO_SETTING_ACCEPTED)
+        return "link mode " + std::to_string(link.mode) + " was not accepted";
+    if (link.baud != 0 && KIVO_SetBaudEx(mode, link.baud) != KIVO_SETTING_ACCEPTED)
+        return "the speed was not accepted";
+    if (link.blockSize != 0) {
+        KIVO_LinkSendBlockSize(link.blockSize);
+        KIVO_LinkRecvBlockSize(link.blockSize);
+    }
+    return "";
+}
+
+}  // namespace cli

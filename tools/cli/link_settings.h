@@ -1,0 +1,20 @@
+// Hands the connection settings of a request to the library.
+#ifndef TESSALINK_CLI_LINK_SETTINGS_H
+#define TESSALINK_CLI_LINK_SETTINGS_H
+
+#include <string>
+
+#include "request.h"
+
+namespace cli {
+
+// "TESSALINK_COM<port>": the variable naming the device that the port opens.
+std::string DeviceVariable(int port);
+
+// Selects the mode, its port, speed and the block sizes; with a device, points
+// the port's variable at it for this process. Returns what went wrong, or "".
+std::string ApplyLinkSettings(const LinkSettings &link);
+
+}  // namespace cli
+
+#endif

@@ -1,0 +1,48 @@
+// The window the link exports report to: it draws the progress line on
+// standard error (only when that is a terminal) and answers the library's
+// poll with the cancel that Ctrl-C requested.
+#ifndef TESSALINK_CLI_LINK_WINDOW_H
+#define TESSALINK_CLI_LINK_WINDOW_H
+
+#include <chrono>
+#include <cstdint>
+
+#include "progress_text.h"
+#include "tessalink.h"
+
+namespace cli {
+
+class LinkWindow {
+public:
+    // knownTotal: the bytes the whole call moves, when the tool knows better
+    // than each message (several files); 0 to take the messages' totals.
+    LinkWindow(uint64_t knownTotal, bool draw);
+    LinkWindow(const LinkWindow &) = delete;
+    LinkWindow &operator=(const LinkWindow &) = delete;
+
+    KIVO_HWND Handle() { return &m_record; }
+    uint64_t BytesDone() const { return m_state.done; }
+
+    // Ends the progress line, if one was drawn.
+    void Finish();
+
+    // Whether progress lines belong on standard error.
+    static bool StandardErrorIsTerminal();
+
+private:
+    static intptr_t Proc(void *context, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void OnProgress(uintptr_t bytes, intptr_t total);
+    void Draw(bool evenIfRecent);
+
+    KIVO_WINDOW m_record;
+    ProgressState m_state;
+    uint64_t m_knownTotal;
+    bool m_draw;
+    bool m_drawn = false;
+    std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_lastDraw;
+};
+
+}  // namespace cli
+
+#endif

@@ -1,0 +1,94 @@
+#include "local_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace cli {
+
+namespace {
+
+std::string Problem(const std::string &what, const std::string &path)
+{
+    const std::string shown = path == kStandardStream ? std::string("the standard stream") : "'" + path + "'";
+    return "cannot " + what + " " + shown + ": " + std::strerror(errno);
+}
+
+// Owns a stream that it opened; leaves the standard ones open.
+class Stream {
+public:
+    Stream(const std::string &path, const char *mode, std::FILE *standard)
+        : m_file(path == kStandardStream ? standard : std::fopen(path.c_str(), mode)),
+          m_owned(path != kStandardStream)
+    {
+    }
+    ~Stream()
+    {
+        if (m_owned && m_file != nullptr)
+            std::fclose(m_file);
+    }
+    Stream(const Stream &) = delete;
+    Stream &operator=(const Stream &) = delete;
+
+    std::FILE *Get() const { return m_file; }
+    // Closes an owned stream; false when buffered bytes could not be written.
+    bool Close()
+    {
+        std::FILE *file = m_file;
+        m_file = nullptr;
+        return m_owned ? std::fclose(file) == 0 : std::fflush(file) == 0;
+    }
+
+private:
+    std::FILE *m_file;
+    bool m_owned;
+};
+
+bool Pump(std::FILE *from, std::FILE *to, std::string *into)
+{
+    char buffer[65536];
+    for (;;) {
+        const size_t got = std::fread(buffer, 1, sizeof buffer, from);
+        if (into != nullptr)
+            into->append(buffer, got);
+        if (to != nullptr && got > 0 && std::fwrite(buffer, 1, got, to) != got)
+            return false;
+        if (got < sizeof buffer)
+            return std::ferror(from) == 0;
+    }
+}
+
+}  // namespace
+
+std::string ReadWhole(const std::string &path, std::string &contents)
+{
+    Stream in(path, "rb", stdin);
+    if (in.Get() == nullptr)
+        return Problem("open", path);
+    contents.clear();
+    if (!Pump(in.Get(), nullptr, &contents))
+        return Problem("read", path);
+    return "";
+}
+
+std::string WriteWhole(const std::string &path, const char *data, size_t size)
+{
+    Stream out(path, "wb", stdout);
+    if (out.Get() == nullptr)
+        return Problem("create", path);
+    if (std::fwrite(data, 1, size, out.Get()) != size || !out.Close())
+        return Problem("write", path);
+    return "";
+}
+
+std::string CopyToStandardOutput(const std::string &path)
+{
+    Stream in(path, "rb", stdin);
+    if (in.Get() == nullptr)
+        return Problem("open", path);
+    if (!Pump(in.Get(), stdout, nullptr) || std::fflush(stdout) != 0)
+        return Problem("copy", path);
+    return "";
+}
+
+}  // namespace cli

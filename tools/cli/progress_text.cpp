@@ -1,0 +1,64 @@
+#include "progress_text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+constexpr size_t kMinBarWidth = 10;
+constexpr size_t kMaxBarWidth = 40;
+constexpr char kSpinner[] = "|/-\\";
+
+std::string Rate(const ProgressState &state)
+{
+    if (state.seconds <= 0)
+        return "";
+    return "  " + ByteCount(static_cast<uint64_t>(static_cast<double>(state.done) / state.seconds)) + "/s";
+}
+
+}  // namespace
+
+std::string ByteCount(uint64_t bytes)
+{
+    static const char *const units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+    if (bytes < 1024)
+        return std::to_string(bytes) + " B";
+    double value = static_cast<double>(bytes);
+    size_t unit = 0;
+    while (value >= 1024 && unit + 1 < sizeof units / sizeof units[0]) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    return text;
+}
+
+std::string ProgressLine(const ProgressState &state, unsigned columns)
+{
+    const size_t room = columns > 0 ? columns - 1 : 0;
+    std::string line;
+    if (state.total == 0) {
+        line = std::string(1, kSpinner[state.tick % 4]) + " " + ByteCount(state.done) + Rate(state);
+    } else {
+        const uint64_t done = std::min(state.done, state.total);
+        const unsigned percent = static_cast<unsigned>(done * 100 / state.total);
+        char share[8];
+        std::snprintf(share, sizeof share, "%3u%%", percent);
+        const std::string figures =
+            std::string(share) + "  " + ByteCount(done) + " / " + ByteCount(state.total) + Rate(state);
+        line = figures;
+        if (room >= figures.size() + kMinBarWidth + 3) {
+            const size_t width = std::min(room - figures.size() - 3, kMaxBarWidth);
+            const size_t filled = static_cast<size_t>(done * width / state.total);
+            line = "[" + std::string(filled, '#') + std::string(width - filled, '.') + "] " + figures;
+        }
+    }
+    if (line.size() > room)
+        line.resize(room);
+    return line;
+}
+
+}  // namespace cli

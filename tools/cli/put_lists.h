@@ -1,0 +1,26 @@
+// The local files and handheld names of a put, and the CR-separated lists the
+// multi-file exports take.
+#ifndef TESSALINK_CLI_PUT_LISTS_H
+#define TESSALINK_CLI_PUT_LISTS_H
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// The part of a path after its last '/' or '\'; empty when that part is
+// empty, "." or "..".
+std::string LastNamePart(const std::string &path);
+
+// Gives each local file its name on the handheld: the given names, or the
+// files' own last parts when none are given. Returns what is wrong, or "".
+// The multi-file exports skip empty entries and cut at CR, so a file or name
+// that is empty or holds a CR would pair the wrong file with a name.
+std::string CompleteHandheldNames(const std::vector<std::string> &localFiles,
+                                  std::vector<std::string> &handheldNames);
+
+std::string JoinWithCr(const std::vector<std::string> &entries);
+
+}  // namespace cli
+
+#endif

@@ -1,0 +1,36 @@
+// Where a link subcommand has the library write what it receives. The library
+// empties its output file before it even connects, and a failed transfer
+// leaves it empty or partial; so it writes into a fresh file beside the
+// destination, which replaces the destination only once the transfer has
+// succeeded. A failure leaves the destination as it was.
+#ifndef TESSALINK_CLI_STAGED_OUTPUT_H
+#define TESSALINK_CLI_STAGED_OUTPUT_H
+
+#include <string>
+
+namespace cli {
+
+class StagedOutput {
+public:
+    // destination "-": standard output, staged in the temporary directory.
+    explicit StagedOutput(std::string destination);
+    ~StagedOutput();
+    StagedOutput(const StagedOutput &) = delete;
+    StagedOutput &operator=(const StagedOutput &) = delete;
+
+    // Creates the stage file. Returns what went wrong, or "".
+    std::string Create();
+    const std::string &StagePath() const { return m_stage; }
+
+    // Moves the stage into place (or copies it to standard output). Returns
+    // what went wrong, or "".
+    std::string Commit();
+
+private:
+    std::string m_destination;
+    std::string m_stage;
+};
+
+}  // namespace cli
+
+#endif
