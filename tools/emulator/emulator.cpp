@@ -146,6 +146,7 @@ void Emulator::OnClosed()
     m_protocol.Restart();
     if (m_device.IsPseudoTerminal())
         m_pending.clear();
+    m_device.DiscardUnread();
     m_armed = false;
 }
 

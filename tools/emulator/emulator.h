@@ -22,9 +22,9 @@
 // end show as the master's hang-up ending and beginning; on a serial device
 // as DSR or DCD rising and falling (a mode-1 probe also counts as opening).
 // When the PC closes the line, whatever was under way is dropped (see
-// ProtocolSide::Restart), as is anything still to send: on a pseudo-terminal
-// nothing is written while no one has the near end open, since it would be
-// read by the next opener. While closed, the loop sleeps between looks.
+// ProtocolSide::Restart), as is anything still to send or left unread by the
+// PC: on a pseudo-terminal the next opener would read it. While closed, the
+// loop sleeps between looks.
 //
 // On a serial device, RTS follows the handheld's CTS (mode 2 drops it when a
 // conversation has ended well), and in mode 1 the line runs at odd parity

@@ -133,6 +133,17 @@ LineDevice::Presence LineDevice::PresenceNow(short revents) const
     return (bits & (TIOCM_DSR | TIOCM_CD)) != 0 ? Presence::kOpen : Presence::kClosed;
 }
 
+void LineDevice::DiscardUnread()
+{
+    if (!m_pseudoTerminal)
+        return;
+    int near = ::open(m_peerPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (near < 0)
+        return;  // the PC has it open again, exclusively
+    ::tcflush(near, TCIFLUSH);
+    ::close(near);
+}
+
 void LineDevice::SetRts(bool on)
 {
     if (m_pseudoTerminal)

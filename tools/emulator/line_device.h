@@ -45,6 +45,12 @@ public:
     // Whether PresenceNow can ever tell.
     bool KnowsPresence() const { return m_pseudoTerminal || m_modemLines; }
 
+    // Pseudo-terminals only: what the PC left unread when it closed the near
+    // end would be read by the next opener (the near end keeps its input
+    // queue while the master is open), so it is discarded through a brief
+    // opening of the near end of the emulator's own.
+    void DiscardUnread();
+
     // Serial devices only; nothing on a pseudo-terminal, where the PC has no
     // CTS to see and parity means nothing.
     void SetRts(bool on);  // the PC's CTS, through a null-modem cable
