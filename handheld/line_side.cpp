@@ -94,6 +94,17 @@ void LineSide::FinishConversation()
     }
 }
 
+void LineSide::Restart()
+{
+    if (!m_sendQueue.empty())
+        Trace("units not sent: " + std::to_string(m_sendQueue.size()));
+    m_sendQueue.clear();
+    m_sendState = SendState::kIdle;
+    m_attempts = 0;
+    m_enqRepeats = 0;
+    m_parser.Reset();
+}
+
 void LineSide::OnBytes(uint32_t now, const uint8_t *data, size_t size)
 {
     m_now = now;

@@ -76,6 +76,10 @@ public:
     // until CTS comes back.
     void FinishConversation();
     static constexpr uint32_t kCtsDropMs = 50;
+    // The PC has closed the line or opened it afresh (the driver knows):
+    // units not yet sent or acknowledged and a frame half received are
+    // dropped, so that nothing of the last connection reaches the next one.
+    void Restart();
 
     // --- what it has seen ---
     unsigned ProbesSeen() const { return m_probes; }

@@ -11,6 +11,11 @@ namespace {
 constexpr unsigned kRefusals = 3;  // the PC gives up after its third sending refused
 constexpr size_t kSmallestReply = 4;
 
+std::string Described(const Packet &packet, const std::string &summary)
+{
+    return DescribedPacket(packet.sequence, summary, packet.data.size());
+}
+
 }  // namespace
 
 ProtocolSide::ProtocolSide(LineSide &line, FileStore &store) : m_line(line), m_store(store) {}
@@ -38,6 +43,11 @@ void ProtocolSide::Pump(uint32_t now)
     m_now = now;
     for (const Unit &unit : m_line.TakeReceived()) {
         m_lastInput = now;
+        if (m_detectText && m_phase == Phase::kAwaitCommand && !m_reader.MidPacket() &&
+            BeginsText(unit)) {
+            Trace("<- unannounced text");
+            ExpectText();
+        }
         if (m_phase == Phase::kText) {
             TakeTextUnit(unit.data);
             continue;
@@ -67,6 +77,13 @@ void ProtocolSide::FeedByte(uint8_t byte)
 
 void ProtocolSide::CheckStall()
 {
+    if (m_phase == Phase::kText) {
+        if (m_textBegun && m_now - m_lastInput >= kStallMs) {
+            Trace("<- text broke off after " + std::to_string(m_text.size()) + " bytes");
+            Reset();
+        }
+        return;
+    }
     const bool midChunk = m_phase == Phase::kChunks && !m_chunk.empty();
     if (!(midChunk || m_reader.MidPacket()) || m_now - m_lastInput < kStallMs)
         return;
@@ -136,6 +153,7 @@ void ProtocolSide::OnPacket(const Packet &packet)
     }
     if (packet.sequence == 1) {
         if (std::optional<std::string> code = CommandCode(packet.data)) {
+            Trace("<- " + Described(packet, "C " + Printable(*code)));
             StartConversation(*code);
             return;
         }
@@ -153,8 +171,8 @@ void ProtocolSide::OnPacket(const Packet &packet)
         Refuse(number + " unexpected");
         return;
     }
-    const bool taken = m_welcome == Welcome::kRequest ? AcceptRequest(packet.data)
-                                                      : AcceptPutData(packet.data);
+    const bool taken = m_welcome == Welcome::kRequest ? AcceptRequest(packet)
+                                                      : AcceptPutData(packet);
     if (!taken)
         Refuse(number + " not of the form \"" + PrintableStart(packet.data, 3) + "\" expected");
 }
@@ -175,7 +193,6 @@ void ProtocolSide::Refuse(const std::string &why)
 
 void ProtocolSide::StartConversation(const std::string &code)
 {
-    Trace("<- C " + Printable(code));
     Reset();
     if (!SendAck(m_faults.cancelInsteadOfAck))
         return;
@@ -197,13 +214,15 @@ void ProtocolSide::ExpectPcTurn(Stage stage, Welcome welcome)
     m_refusals = 0;
 }
 
-bool ProtocolSide::AcceptRequest(const std::vector<uint8_t> &data)
+bool ProtocolSide::AcceptRequest(const Packet &packet)
 {
-    std::optional<Request> request = ParseRequest(m_code, data);
+    std::optional<Request> request = ParseRequest(m_code, packet.data);
     if (!request)
         return false;
-    Trace("<- R " + Printable(m_code) + " " + Printable(request->name) +
-          (m_operation == Operation::kPutInChunks ? " size " + std::to_string(request->size) : ""));
+    Trace("<- " + Described(packet, "R " + Printable(m_code) + " " + Printable(request->name) +
+                                         (m_operation == Operation::kPutInChunks
+                                              ? " size " + std::to_string(request->size)
+                                              : "")));
     if (!SendAck(m_faults.cancelInsteadOfAck))
         return true;
     m_request = *request;
@@ -233,12 +252,14 @@ bool ProtocolSide::AcceptRequest(const std::vector<uint8_t> &data)
     return true;
 }
 
-bool ProtocolSide::AcceptPutData(const std::vector<uint8_t> &data)
+bool ProtocolSide::AcceptPutData(const Packet &packet)
 {
     static const uint8_t kPrefix[] = {'R', 'F', 'D'};
+    const std::vector<uint8_t> &data = packet.data;
     if (data.size() < sizeof kPrefix || !std::equal(kPrefix, kPrefix + sizeof kPrefix, data.begin()))
         return false;
-    Trace("<- RFD " + std::to_string(data.size() - sizeof kPrefix) + " bytes");
+    Trace("<- " + Described(packet, "RFD " + std::to_string(data.size() - sizeof kPrefix) +
+                                        " bytes of file"));
     if (!SendAck(m_faults.cancelInsteadOfAck))
         return true;
     m_incoming.insert(m_incoming.end(), data.begin() + sizeof kPrefix, data.end());

@@ -38,6 +38,9 @@
 // Sending, it resends on NAK (three sendings at most) and drops the
 // conversation on CAN.
 //
+// A text stream that has begun and then stops arriving for kStallMs before
+// its end mark is dropped, as the PC sends its text without pausing.
+//
 // In mode 2 a successful conversation ends with LineSide::FinishConversation
 // (CTS dropped): for "FF", "FU", "FD", "DL" and "LE" after the handheld's end
 // of turn, for "FC" after the PC's, for text when the stream is complete.
@@ -86,6 +89,21 @@ public:
     void SendText(const std::vector<uint8_t> &text);
     bool TextComplete() const { return m_textComplete; }
     const std::vector<uint8_t> &ReceivedText() const { return m_text; }
+    // Text streams received up to their end mark so far.
+    unsigned TextsReceived() const { return m_textsReceived; }
+
+    // Application text that comes unannounced (off by default; the emulator
+    // turns it on, as nothing tells it when the PC sends text). While a
+    // command is awaited and no packet has begun, a unit that cannot begin
+    // the PC's packets begins its text stream, as if ExpectText had been
+    // called just before it: in modes 0 and 2 a unit whose first byte is
+    // neither SOH nor a control byte of the packet layer (EOT, ENQ, ACK, NAK,
+    // CAN); in mode 1 a numbered unit (the PC numbers its text frames from 1
+    // and sends its packets unnumbered) or the end mark alone (an empty text).
+    void SetTextDetection(bool on) { m_detectText = on; }
+    // The PC has closed the line or opened it afresh: whatever was under way
+    // (a conversation, a text stream, units still to send) is dropped.
+    void Restart();
 
     // What it has done.
     unsigned Releases() const { return m_releases; }
@@ -110,6 +128,7 @@ private:
     enum class AfterOwnTurn { kTakeRequest, kFinish, kDrop };
 
     void FeedByte(uint8_t byte);
+    bool BeginsText(const Unit &unit) const;
     void TakeTextUnit(const std::vector<uint8_t> &data);
     void CheckStall();
 
@@ -118,8 +137,8 @@ private:
     bool Welcomes(const Packet &packet) const;
     void Refuse(const std::string &why);
     void StartConversation(const std::string &code);
-    bool AcceptRequest(const std::vector<uint8_t> &data);
-    bool AcceptPutData(const std::vector<uint8_t> &data);
+    bool AcceptRequest(const Packet &packet);
+    bool AcceptPutData(const Packet &packet);
     void OnChunkComplete();
     void ExpectPcTurn(Stage stage, Welcome welcome);
 
@@ -178,7 +197,10 @@ private:
     bool m_sendingRepeat = false;
 
     std::vector<uint8_t> m_text;
+    bool m_textBegun = false;
     bool m_textComplete = false;
+    bool m_detectText = false;
+    unsigned m_textsReceived = 0;
     unsigned m_releases = 0;
     unsigned m_finished = 0;
 };

@@ -10,11 +10,33 @@ void ProtocolSide::ExpectText()
     Reset();
     m_phase = Phase::kText;
     m_text.clear();
+    m_textBegun = false;
     m_textComplete = false;
+}
+
+bool ProtocolSide::BeginsText(const Unit &unit) const
+{
+    if (unit.data.empty())
+        return false;
+    if (m_line.Mode() == 1)
+        return unit.sequence != wire::kUnnumbered ||
+               unit.data == std::vector<uint8_t>{wire::kTextEnd};
+    switch (unit.data.front()) {
+    case wire::kSoh:
+    case wire::kEot:
+    case wire::kEnq:
+    case wire::kAck:
+    case wire::kNak:
+    case wire::kCan:
+        return false;
+    default:
+        return true;
+    }
 }
 
 void ProtocolSide::TakeTextUnit(const std::vector<uint8_t> &data)
 {
+    m_textBegun = true;
     m_text.insert(m_text.end(), data.begin(), data.end());
     Trace("<- text " + std::to_string(data.size()) + " bytes");
     if (data.empty() || data.back() != wire::kTextEnd)
@@ -22,6 +44,7 @@ void ProtocolSide::TakeTextUnit(const std::vector<uint8_t> &data)
     m_text.pop_back();
     m_textComplete = true;
     Trace("<- end of text");
+    ++m_textsReceived;
     ++m_finished;
     m_line.FinishConversation();
     Reset();

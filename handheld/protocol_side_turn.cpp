@@ -161,8 +161,7 @@ void ProtocolSide::SendOwnPacket()
         damage += " (wrong checksum)";
     }
     ++m_sendings;
-    Trace("-> #" + std::to_string(sequence) + " " + PrintableStart(data, 3) + " " +
-          std::to_string(data.size()) + " bytes" + damage);
+    Trace("-> " + DescribedPacket(sequence, PrintableStart(data, 3), data.size()) + damage);
     m_lastSent = BuildPacket(sequence, data, flaws);
     Emit(m_lastSent);
     m_phase = Phase::kOwnPacket;
@@ -267,6 +266,15 @@ void ProtocolSide::Finish()
 void ProtocolSide::Drop(const std::string &why)
 {
     Trace("conversation dropped: " + why);
+    Reset();
+}
+
+void ProtocolSide::Restart()
+{
+    if (m_phase != Phase::kAwaitCommand || m_reader.MidPacket())
+        Trace("conversation dropped: the line was closed or opened afresh");
+    m_reader.Reset();
+    m_line.Restart();
     Reset();
 }
 

@@ -26,6 +26,14 @@ inline std::string PrintableStart(const std::vector<uint8_t> &data, size_t count
     return Printable(std::string(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n)));
 }
 
+// A packet in a trace line: "#1 C FF (3 bytes)", its number, what it says
+// and the length of its data.
+inline std::string DescribedPacket(unsigned sequence, const std::string &summary, size_t dataBytes)
+{
+    return "#" + std::to_string(sequence) + " " + summary + " (" + std::to_string(dataBytes) +
+           " bytes)";
+}
+
 }  // namespace handheld
 
 #endif

@@ -245,8 +245,9 @@ TEST(HandheldConversation, TraceTellsTheConversation)
     line.Run(Then(Then(CommandTurn("FF"), HandheldTurn({kDok})),
                   {{Packet(1, Request("RFF*")), {kAck}}, {{kEot}, {kAck}}}));
     const std::vector<std::string> expected = {
-        "<- C FF", "-> ACK", "<- EOT", "-> ACK", "<- ENQ", "-> #1 DOK 3 bytes", "<- ACK",
-        "-> EOT",  "<- ACK", "-> ENQ", "<- R FF *", "-> ACK", "<- EOT", "-> ACK"};
+        "<- #1 C FF (3 bytes)", "-> ACK", "<- EOT", "-> ACK", "<- ENQ", "-> #1 DOK (3 bytes)",
+        "<- ACK", "-> EOT", "<- ACK", "-> ENQ", "<- #1 R FF * (5 bytes)", "-> ACK", "<- EOT",
+        "-> ACK"};
     EXPECT_EQ(line.trace, expected);
 }
 

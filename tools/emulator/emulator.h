@@ -1,0 +1,110 @@
+// The handheld emulator's main loop: the handheld's line side and protocol
+// side (handheld/) driven on a real line in real time, serving a file store,
+// conversation after conversation, until told to stop.
+//
+// Application text. Nothing on the wire announces the PC's text:
+//  - The PC sends text: the protocol side's text detection is on, so a
+//    conversation that does not begin like the PC's packets is its text
+//    stream (see ProtocolSide::SetTextDetection: in modes 0 and 2 a first
+//    byte other than SOH and the packet layer's control bytes, in mode 1 a
+//    numbered data frame or the end mark alone). Each complete stream
+//    replaces the --text-out file (written whole, then renamed into place).
+//  - The PC receives text: it sends nothing at all and waits (up to six
+//    minutes) for the handheld's stream. So, with --text-in, the emulator
+//    sends that file's contents (read afresh each time, one trailing 0x1A
+//    dropped, as the stream's end mark follows) when the line has been open
+//    and quiet for the text delay (default 1 s): after the PC opened it (in
+//    mode 1 after its probe and switch sequence, which count as opening),
+//    or after a conversation that ended well, with nothing received since.
+//    The PC begins every other conversation 500 ms after opening the line.
+//
+// The line. On a pseudo-terminal the PC's opening and closing of the near
+// end show as the master's hang-up ending and beginning; on a serial device
+// as DSR or DCD rising and falling (a mode-1 probe also counts as opening).
+// When the PC closes the line, whatever was under way is dropped (see
+// ProtocolSide::Restart), as is anything still to send or left unread by the
+// PC: on a pseudo-terminal the next opener would read it. While closed, the
+// loop sleeps between looks.
+//
+// On a serial device, RTS follows the handheld's CTS (mode 2 drops it when a
+// conversation has ended well), and in mode 1 the line runs at odd parity
+// but for the moment between the PC's probe and its switch sequence.
+#ifndef TESSALINK_TOOLS_EMULATOR_EMULATOR_H
+#define TESSALINK_TOOLS_EMULATOR_EMULATOR_H
+
+#include <csignal>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "handheld/file_store.h"
+#include "handheld/line_side.h"
+#include "handheld/protocol_side.h"
+#include "line_device.h"
+
+struct EmulatorSettings {
+    int mode = 2;
+    size_t chunkSize = handheld::ProtocolSide::kDefaultChunkSize;
+    size_t replySize = handheld::ProtocolSide::kDefaultReplySize;
+    std::string textOut;  // empty: the PC's text is counted, not kept
+    std::string textIn;   // empty: no text is ever sent
+    uint32_t textDelayMs = 1000;
+    // 0: events only; 1: the trace (packets and control bytes, and in mode 1
+    // the frames); 2: also the raw pieces of input and output of modes 0, 2.
+    int verbosity = 0;
+};
+
+class Emulator {
+public:
+    // How long the loop waits for input at most while the line is open, and
+    // sleeps between looks while it is closed (the PC sends nothing sooner
+    // than 200 ms after opening).
+    static constexpr int kPollMs = 5;
+    static constexpr int kClosedSleepMs = 20;
+
+    Emulator(LineDevice &device, handheld::FileStore &store, const EmulatorSettings &settings);
+
+    // Serves until stop becomes nonzero. False when the device failed.
+    bool Run(const volatile std::sig_atomic_t &stop);
+
+    // Prints a line on standard output: the time in seconds since the start,
+    // a tag naming its source, the text.
+    void Say(const char *tag, const std::string &text) const;
+
+private:
+    int WaitMs() const;
+    bool ReadInput();  // false when the near end turned out to be closed
+    void OnPresence(LineDevice::Presence presence);
+    void OnOpened(const char *how);
+    void OnClosed();
+    void WatchLine();
+    void Arm();
+    void TakeText();
+    void OfferText();
+    void WriteDue();
+
+    LineDevice &m_device;
+    EmulatorSettings m_settings;
+    handheld::LineSide m_side;
+    handheld::ProtocolSide m_protocol;
+
+    uint32_t m_start = 0;
+    uint32_t m_now = 0;
+    bool m_open = false;
+    std::vector<handheld::Transmission> m_pending;
+
+    // What has been seen of the two sides so far.
+    unsigned m_probes = 0;
+    unsigned m_switches = 0;
+    size_t m_controls = 0;
+    unsigned m_finished = 0;
+    unsigned m_texts = 0;
+    bool m_cts = true;
+
+    // Text to send: offered once the line has been quiet since m_quietSince.
+    bool m_armed = false;
+    uint32_t m_quietSince = 0;
+};
+
+#endif
