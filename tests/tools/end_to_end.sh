@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# end_to_end.sh TESSALINK TESSALINK_HANDHELD MODE: the command-line tool and
+# the handheld emulator as separate processes on a real pseudo-terminal, the
+# way a person uses them: every subcommand the mode allows, byte-exact
+# comparisons, the trace of one short conversation, Ctrl-C during a
+# transfer, and the messages and exit statuses of a wrong mode and a missing
+# file.
+set -uo pipefail
+cli=$1 emulator=$2 mode=$3
+work=$(mktemp -d /tmp/tessalink-e2e-XXXXXX)
+failures=0 checks=0
+emulator_pid=""
+cleanup() {
+  [ -n "$emulator_pid" ] && kill -TERM "$emulator_pid" 2> /dev/null && wait "$emulator_pid" 2> /dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() {  # check DESCRIPTION COMMAND...: the command must succeed
+  checks=$((checks + 1))
+  if ! "${@:2}"; then
+    echo "FAILED: $1"
+    failures=$((failures + 1))
+  fi
+}
+status_is() {  # status_is EXPECTED COMMAND...: the command's exit status
+  "${@:2}" > /dev/null 2> "$work/stderr"
+  local got=$?
+  [ "$got" -eq "$1" ] || { echo "  exit status $got, expected $1"; cat "$work/stderr"; return 1; }
+}
+stderr_says() { grep -q -- "$1" "$work/stderr" || { echo "  stderr lacks: $1"; cat "$work/stderr"; return 1; }; }
+t() { "$cli" "$@" --mode "$mode"; }
+
+mkdir "$work/dir"
+printf 'Hello from the handheld.\r\n' > "$work/text-in.txt"
+"$emulator" --mode "$mode" --dir "$work/dir" --print-env-file "$work/env" -v \
+  --text-out "$work/text-out.txt" --text-in "$work/text-in.txt" > "$work/emulator.log" 2>&1 &
+emulator_pid=$!
+for _ in $(seq 100); do [ -s "$work/env" ] && break; sleep 0.1; done
+[ -s "$work/env" ] || { echo "the emulator did not start"; cat "$work/emulator.log"; exit 1; }
+export "$(cat "$work/env")"
+
+# Files: empty, small, larger than 64 KiB.
+: > "$work/empty.bin"
+printf 'a small file\n' > "$work/small.txt"
+head -c 70000 /dev/urandom > "$work/large.bin"
+
+check "put one file" t put "$work/large.bin" --as LARGE.BIN
+check "put without release" t put "$work/small.txt" --as SMALL.TXT --no-release
+check "put several" t put "$work/empty.bin" "$work/small.txt" --as EMPTY.BIN --as COPY.TXT
+for pair in LARGE.BIN:large.bin SMALL.TXT:small.txt EMPTY.BIN:empty.bin COPY.TXT:small.txt; do
+  check "stored ${pair%%:*}" cmp "$work/dir/${pair%%:*}" "$work/${pair##*:}"
+done
+if [ "$mode" = 2 ]; then
+  check "put in chunks" t put "$work/large.bin" --as CHUNKS.BIN --variant 2
+  check "put in chunks without release" t put "$work/empty.bin" "$work/large.bin" \
+    --as CHUNKS0.BIN --as CHUNKS2.BIN --variant 2 --no-release
+  check "stored in chunks" cmp "$work/dir/CHUNKS2.BIN" "$work/large.bin"
+else
+  check "chunks outside mode 2 are a usage error" status_is 2 t put "$work/large.bin" --variant 2
+fi
+
+for pair in LARGE.BIN:large.bin EMPTY.BIN:empty.bin SMALL.TXT:small.txt; do
+  check "get ${pair%%:*}" t get "${pair%%:*}" "$work/back-${pair##*:}"
+  check "got ${pair%%:*}" cmp "$work/back-${pair##*:}" "$work/${pair##*:}"
+done
+
+t list > "$work/list.txt"
+check "list names every file" grep -q "^LARGE.BIN	70000" "$work/list.txt"
+check "list names the empty file" grep -q "^EMPTY.BIN	0" "$work/list.txt"
+
+check "delete" t delete COPY.TXT
+check "deleted" test ! -e "$work/dir/COPY.TXT"
+check "release" t release
+
+printf 'line one\r\nline two\r\n' > "$work/text.txt"
+check "text-send" t text-send "$work/text.txt"
+for _ in $(seq 50); do [ -s "$work/text-out.txt" ] && break; sleep 0.1; done
+check "text arrived" cmp "$work/text-out.txt" "$work/text.txt"
+check "text-recv" t text-recv "$work/text-back.txt"
+{ cat "$work/text-in.txt"; printf '\032'; } > "$work/text-expected.txt"  # the end mark is kept
+check "text received" cmp "$work/text-back.txt" "$work/text-expected.txt"
+
+# The trace of one short conversation: a release.
+lines_before=$(wc -l < "$work/emulator.log")
+check "release again" t release
+sleep 0.3
+tail -n +"$((lines_before + 1))" "$work/emulator.log" > "$work/release-trace.txt"
+for line in "<- #1 C LE" "-> ACK" "<- EOT" "-> #1 DOK" "-> EOT" "<- ACK" "-> ENQ"; do
+  check "trace shows '$line'" grep -qF -- "$line" "$work/release-trace.txt"
+done
+
+# Ctrl-C while a text is awaited (the emulator sends its text only after a
+# quiet second: stop it sending by removing the file first).
+rm -f "$work/text-in.txt"
+"$cli" text-recv "$work/never.txt" --mode "$mode" 2> "$work/stderr" &
+cli_pid=$!
+sleep 2
+kill -INT "$cli_pid"
+wait "$cli_pid"; status=$?
+check "Ctrl-C gives the status of 999" test "$status" -eq 130
+check "Ctrl-C says it was cancelled" stderr_says "result 999"
+check "the cancelled receive left no file" test ! -e "$work/never.txt"
+sleep 0.5
+check "the port was released and the emulator still serves" t list -o "$work/list-again.txt"
+
+# A wrong mode, and a missing local file.
+check "a wrong mode is a usage error" status_is 2 "$cli" list --mode 7
+check "a missing file is a file error" status_is 4 t put "$work/missing.bin"
+check "the missing file is named" stderr_says "missing.bin"
+
+kill -TERM "$emulator_pid"; wait "$emulator_pid"; status=$?; emulator_pid=""
+check "the emulator stops cleanly" test "$status" -eq 0
+
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
