@@ -120,6 +120,11 @@ public:
             return kInvalidPort;
         }
         ::ioctl(fd, TIOCEXCL);
+        // A port opens with no input pending, as on Windows: bytes a previous
+        // opener left unread belong to no conversation of ours. (Output is
+        // left alone: on a pseudo-terminal it may still hold the last bytes of
+        // the previous opener, not yet read at the far end.)
+        ::tcflush(fd, TCIFLUSH);
         return fd;
     }
 

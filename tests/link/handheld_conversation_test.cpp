@@ -89,6 +89,7 @@ TEST_P(Conversations, ListsOfFilesAndTheReleaseOnce)
 {
     const std::string a = dir.Write("a.bin", Pattern(300, 4));
     const std::string b = dir.Write("b.bin", Pattern(40, 5));
+    EXPECT_EQ(KIVO_LinkPutFileEx(a.c_str(), "E", nullptr), 0);
     EXPECT_EQ(KIVO_LinkPutFilesEx((a + "\r" + b).c_str(), "A\rB", nullptr), 0);
     EXPECT_EQ(handheld->protocol.Releases(), 0u);
     EXPECT_EQ(KIVO_LinkPutFiles((b + "\r" + a).c_str(), "C\rD", nullptr), 0);
@@ -97,6 +98,7 @@ TEST_P(Conversations, ListsOfFilesAndTheReleaseOnce)
     EXPECT_EQ(handheld->store.files["B"], Pattern(40, 5));
     EXPECT_EQ(handheld->store.files["C"], Pattern(40, 5));
     EXPECT_EQ(handheld->store.files["D"], Pattern(300, 4));
+    EXPECT_EQ(handheld->store.files["E"], Pattern(300, 4));
     EXPECT_EQ(KIVO_LinkRelease(nullptr), 0);
     EXPECT_EQ(handheld->protocol.Releases(), 2u);
 }
@@ -143,6 +145,9 @@ TEST_P(Conversations, PutFile2InModeTwo)
     EXPECT_EQ(handheld->protocol.Releases(), 1u);
     EXPECT_EQ(KIVO_LinkPutFiles2Ex((local + "\r" + local).c_str(), "B\rC", nullptr), 0);
     EXPECT_EQ(handheld->store.files["C"], data);
+    EXPECT_EQ(KIVO_LinkPutFiles2(local.c_str(), "D", nullptr), 0);
+    EXPECT_EQ(handheld->store.files["D"], data);
+    EXPECT_EQ(handheld->protocol.Releases(), 2u);
     EXPECT_EQ(KIVO_LinkPutFile2Ex(dir.Write("empty", {}).c_str(), "E", nullptr), 0);
     EXPECT_TRUE(handheld->store.files.count("E") == 1 && handheld->store.files["E"].empty());
 }
