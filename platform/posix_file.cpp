@@ -66,9 +66,10 @@ std::unique_ptr<PlatformFile> OpenPosixFile(const char *path, FileAccess access)
         return nullptr;
     struct stat st;
     // Shared with no other opener: a lock every opener of ours takes, and the
-    // file emptied only once it is ours.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-        (access == FileAccess::kWrite && ::ftruncate(fd, 0) != 0)) {
+    // file emptied only once it is ours. A device (say /dev/stdout) has
+    // nothing to empty.
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        (access == FileAccess::kWrite && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)) {
         ::close(fd);
         return nullptr;
     }
