@@ -13,6 +13,18 @@ HANDLE H(PortHandle handle)
     return reinterpret_cast<HANDLE>(handle);
 }
 
+// Wine's serial driver reports no hold reasons at all: fCtsHold stays clear
+// whatever CTS does, so the end of a mode-2 conversation would never be seen.
+// Under Wine the hold is read off the modem lines instead (see QueryStatus).
+bool RunningUnderWine()
+{
+    static const bool underWine = [] {
+        HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+        return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return underWine;
+}
+
 class Win32Platform final : public Platform {
 public:
     PortHandle OpenPort(int port) override
@@ -102,7 +114,19 @@ public:
         *ctsHold = false;
         if (!::ClearCommError(H(handle), &errors, &status))
             return 0;
-        *ctsHold = status.fCtsHold != 0;
+        if (!RunningUnderWine()) {
+            *ctsHold = status.fCtsHold != 0;
+            return 1;
+        }
+        // Output is held for CTS when CTS output flow control is on and CTS
+        // is off, as the POSIX port reads it. A device without modem lines
+        // (a pseudo-terminal) fails the query, as it does on POSIX.
+        DWORD modemStatus = 0;
+        DCB state = {};
+        state.DCBlength = sizeof state;
+        if (!::GetCommModemStatus(H(handle), &modemStatus) || !::GetCommState(H(handle), &state))
+            return 0;
+        *ctsHold = state.fOutxCtsFlow && (modemStatus & MS_CTS_ON) == 0;
         return 1;
     }
 
