@@ -64,14 +64,22 @@ TEST_P(TevlaunchWineTest, StartsTheInstallerWithTheQuotedSettingsPath)
     std::string launcherDir = std::string(build.buildDirectory) + "/launcher";
     std::string program = launcherDir + "/Tevlaunch.exe";
     std::string standIn = launcherDir + "/stand_in_installer.exe";
-    if (::access(program.c_str(), R_OK) != 0 || ::access(standIn.c_str(), R_OK) != 0) {
-        GTEST_SKIP() << "the " << build.name << " Windows build is missing (" << program
-                     << "): build the mingw-" << build.name << " preset first";
-    }
     std::string wine = FirstExecutable(build.loaders);
-    if (wine.empty()) {
-        GTEST_SKIP() << "cannot run the " << build.name << " Tevlaunch.exe: " << build.missingWine;
+    std::string missing;
+    if (::access(program.c_str(), R_OK) != 0 || ::access(standIn.c_str(), R_OK) != 0) {
+        missing = std::string("the ") + build.name + " Windows build is missing (" + program +
+                  "): build the mingw-" + build.name + " preset first";
+    } else if (wine.empty()) {
+        missing = std::string("cannot run the ") + build.name + " Tevlaunch.exe: " +
+                  build.missingWine;
     }
+    if (!missing.empty()) {
+        // The test command installs Wine and builds both: there, nothing may be missing.
+        if (std::getenv("TESSALINK_REQUIRE_WINE") != nullptr)
+            FAIL() << missing;
+        GTEST_SKIP() << missing;
+    }
+    ASSERT_EQ(RunShell(ShellQuoted(MAKE_WINE_PREFIX) + " " + ShellQuoted(TEVLAUNCH_WINE_PREFIX)), 0);
 
     ScratchDirectory dir;
     CopyExecutable(program, dir / "Tevlaunch.exe");
