@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# install_and_consume.sh BUILD_DIR VERSION CMAKE C_COMPILER: installs the
+# build into a staging prefix, then builds and runs a small C program of a
+# library user's against that prefix alone, once with find_package(Tessalink)
+# and once with pkg-config.
+set -uo pipefail
+build=$1 version=$2 cmake=$3 cc=$4
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/tessalink-install-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+stage=$work/stage
+failures=0 checks=0
+
+check() {  # check DESCRIPTION COMMAND...: the command must succeed
+  checks=$((checks + 1))
+  if ! "${@:2}" > "$work/out" 2>&1; then
+    echo "FAILED: $1"
+    cat "$work/out"
+    failures=$((failures + 1))
+  fi
+}
+# The program's libTessalink must come from the staging prefix.
+loads_from_stage() {
+  local loaded; loaded=$(ldd "$1")
+  grep -q "libTessalink.so.* => $stage/" <<< "$loaded" || { echo "$loaded"; return 1; }
+}
+soname_is() {
+  local headers; headers=$(objdump -p "$1")
+  grep -q "SONAME *$2\$" <<< "$headers" || { grep SONAME <<< "$headers"; return 1; }
+}
+prints() { local want=$1; shift; [ "$("$@")" = "$want" ] || { echo "got: $("$@")"; return 1; }; }
+
+check "install into a staging prefix" "$cmake" --install "$build" --prefix "$stage"
+libdir=$(cd "$stage" && dirname "$(find . -name 'libTessalink.so' | head -n 1)")
+libdir=${libdir#./}
+major=${version%%.*}
+for file in include/tessalink.h bin/tessalink bin/tessalink-handheld bin/tevlaunch \
+    "$libdir/libTessalink.so.$version" "$libdir/cmake/Tessalink/TessalinkConfig.cmake" \
+    "$libdir/cmake/Tessalink/TessalinkConfigVersion.cmake" "$libdir/pkgconfig/tessalink.pc"; do
+  check "installed $file" test -f "$stage/$file"
+done
+check "the linker name leads to the SONAME" test "$(readlink "$stage/$libdir/libTessalink.so")" = "libTessalink.so.$major"
+check "the library's SONAME" soname_is "$stage/$libdir/libTessalink.so.$version" "libTessalink.so.$major"
+check "the installed tool finds the installed library" loads_from_stage "$stage/bin/tessalink"
+
+# A copy of the consumer, so that nothing of the source tree is near it.
+cp -r "$here/consumer" "$work/consumer"
+
+check "configure with find_package" "$cmake" -S "$work/consumer" -B "$work/with-cmake" \
+  -DCMAKE_C_COMPILER="$cc" -DCMAKE_PREFIX_PATH="$stage" -DTESSALINK_WANTED_VERSION="$version" \
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
+check "build with find_package" "$cmake" --build "$work/with-cmake"
+check "run the find_package build" prints "consumer: ok" "$work/with-cmake/consumer"
+check "the find_package build uses the staged library" loads_from_stage "$work/with-cmake/consumer"
+check "a later major version is not found" bash -c "! '$cmake' -S '$work/consumer' -B '$work/too-new' \
+  -DCMAKE_PREFIX_PATH='$stage' -DTESSALINK_WANTED_VERSION=$((major + 1)).0 -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF"
+
+export PKG_CONFIG_PATH=$stage/$libdir/pkgconfig
+check "pkg-config knows the version" prints "$version" pkg-config --modversion tessalink
+check "build with pkg-config" bash -c "'$cc' '$work/consumer/consumer.c' -o '$work/with-pkg-config' \
+  \$(pkg-config --cflags --libs tessalink)"
+check "run the pkg-config build" prints "consumer: ok" env LD_LIBRARY_PATH="$stage/$libdir" "$work/with-pkg-config"
+LD_LIBRARY_PATH="$stage/$libdir" check "the pkg-config build uses the staged library" \
+  loads_from_stage "$work/with-pkg-config"
+
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
