@@ -18,6 +18,21 @@ constexpr int32_t kMinBlockSize = 4;
 constexpr int32_t kMaxBlockSize = 8192;
 constexpr int32_t kLabelColumn = 12;
 
+// The library stores any block size, and then refuses every link call with
+// -999: a size outside its range is refused here, named for what it is.
+CLI::Validator UsableBlockSize()
+{
+    return CLI::Validator(
+        [](std::string &value) -> std::string {
+            int32_t size = 0;
+            if (CLI::detail::lexical_cast(value, size) && size >= kMinBlockSize && size <= kMaxBlockSize)
+                return "";
+            return "unusable block size " + value + ": the packets take " + std::to_string(kMinBlockSize) +
+                   " to " + std::to_string(kMaxBlockSize) + " bytes";
+        },
+        "INT in [4 - 8192]");
+}
+
 void AddLinkOptions(CLI::App &command, LinkSettings &link)
 {
     command.add_option("--mode", link.mode, "Link mode 0, 1 or 2 (default 2)")->check(CLI::Range(0, 2));
@@ -28,7 +43,7 @@ void AddLinkOptions(CLI::App &command, LinkSettings &link)
     command.add_option("--baud", link.baud, "Line speed in bit/s (default: the mode's own)")
         ->check(CLI::Range(1, kMaxBaud));
     command.add_option("--block-size", link.blockSize, "Send and receive block size of the packets, 4-8192")
-        ->check(CLI::Range(kMinBlockSize, kMaxBlockSize));
+        ->check(UsableBlockSize());
 }
 
 CLI::App *AddLinkCommand(CLI::App &app, Request &request, const std::string &name,
@@ -125,6 +140,8 @@ ParseOutcome ParseCommandLine(int argc, const char *const argv[])
     ParseOutcome outcome;
     CLI::App app("Links this computer to the handheld organizer over a serial line, and converts texts.",
                  "tessalink");
+    app.set_version_flag("--version", std::string("tessalink ") + TESSALINK_VERSION,
+                         "Print the version of the tool and its library and exit");
     app.require_subcommand(1);
     app.footer(ExitStatusHelp());
     AddCommands(app, outcome.request);

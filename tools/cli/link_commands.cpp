@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "cancel_signal.h"
+#include "link_report.h"
 #include "link_settings.h"
 #include "link_window.h"
 #include "put_lists.h"
@@ -27,7 +28,7 @@ using StoringCall = std::function<int32_t(const char *path, KIVO_HWND)>;
 
 int Report(const Request &request, int32_t result)
 {
-    return ReportResult(request.command, result);
+    return ReportLinkResult(request.command, request.link, result);
 }
 
 int32_t CallWithWindow(const LinkCall &call, uint64_t knownTotal)
