@@ -4,6 +4,7 @@ if(NOT TARGET tessalink_cli_parts)
 endif()
 add_executable(cli_tests
   cli/command_line_test.cpp
+  cli/handheld_list_test.cpp
   cli/link_window_test.cpp
   cli/port_diagnosis_test.cpp
   cli/progress_text_test.cpp

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "handheld_list.h"
 #include "put_lists.h"
 #include "result_codes.h"
 
@@ -95,6 +96,23 @@ void AddCommands(CLI::App &app, Request &request)
     CLI::App *textRecv = AddLinkCommand(app, request, "text-recv", "Receive the application text");
     textRecv->add_option("file", request.localPath, "Where to store it (default \"-\": standard output)");
 
+    CLI::App *backup = AddLinkCommand(app, request, "backup",
+                                      "Fetch every file of the handheld into a directory (made if missing)");
+    backup->add_option("directory", request.directory, "Directory to store the files in")->required();
+    backup->add_option("--only", request.onlyPatterns,
+                       "Fetch only the files whose names match this shell pattern (*, ?, [...]; any case); "
+                       "may be given more than once");
+
+    CLI::App *restore = AddLinkCommand(app, request, "restore",
+                                       "Send the files of a directory to the handheld over one connection, "
+                                       "then the release");
+    restore->add_option("directory", request.directory, "Directory that holds the files")->required();
+    restore->add_option("files", request.selectedFiles,
+                        "Names of the files in the directory to send (default: every regular file)");
+    restore->add_option("--variant", request.variant,
+                        "1: packets (any mode); 2: size announced, unframed chunks (mode 2 only)")
+        ->check(CLI::Range(1, 2));
+
     AddConversion(app, request, "decode43", "Decode a 4-to-3 text into bytes");
     AddConversion(app, request, "hex2bin",
                   "Convert pairs of hexadecimal digits into bytes (line ends closing the input are dropped)");
@@ -113,9 +131,14 @@ void AddCommands(CLI::App &app, Request &request)
 // defaults that depend on other values.
 void CheckRequest(const CLI::App &command, Request &request)
 {
+    if (request.variant == 2 && request.link.mode != 2)
+        throw CLI::ValidationError("--variant 2", "runs only in link mode 2 (--mode 2)");
+    for (const std::string &file : request.selectedFiles) {
+        const std::string problem = LocalNameProblem(file);
+        if (!problem.empty())
+            throw CLI::ValidationError("restore", problem + ": give names of files in the directory");
+    }
     if (request.command == "put") {
-        if (request.variant == 2 && request.link.mode != 2)
-            throw CLI::ValidationError("--variant 2", "runs only in link mode 2 (--mode 2)");
         const std::string problem = CompleteHandheldNames(request.localFiles, request.handheldNames);
         if (!problem.empty())
             throw CLI::ValidationError("put", problem);

@@ -3,6 +3,8 @@
 #ifndef TESSALINK_CLI_PUT_LISTS_H
 #define TESSALINK_CLI_PUT_LISTS_H
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,13 @@ std::string CompleteHandheldNames(const std::vector<std::string> &localFiles,
                                   std::vector<std::string> &handheldNames);
 
 std::string JoinWithCr(const std::vector<std::string> &entries);
+
+// The index of the file that a multi-file put was sending when it stopped,
+// told from the bytes it had moved: the first file not wholly sent. (Where
+// the bytes end exactly at a file's end, the stop came while that file was
+// being answered or before the next one moved a byte; the next one with
+// bytes is named.) All sent: the last file.
+size_t FileBeingSent(const std::vector<uint64_t> &sizes, uint64_t bytesDone);
 
 }  // namespace cli
 

@@ -62,4 +62,33 @@ TEST(PutLists, LastNamePart)
     EXPECT_EQ(cli::LastNamePart(""), "");
 }
 
+// Which file a multi-file put names when it stops, from the bytes it moved.
+struct StopCase {
+    std::string name;
+    std::vector<uint64_t> sizes;
+    uint64_t bytesDone;
+    size_t file;
+};
+
+void PrintTo(const StopCase &c, std::ostream *out) { *out << c.name; }
+
+class FileBeingSent : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(FileBeingSent, IsTheFirstNotWhollySent)
+{
+    EXPECT_EQ(cli::FileBeingSent(GetParam().sizes, GetParam().bytesDone), GetParam().file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FileBeingSent,
+                         ::testing::Values(StopCase{"NothingMoved", {10, 20}, 0, 0},
+                                           StopCase{"InsideTheFirst", {10, 20}, 9, 0},
+                                           StopCase{"FirstWhollySent", {10, 20}, 10, 1},
+                                           StopCase{"InsideTheSecond", {10, 20, 5}, 29, 1},
+                                           StopCase{"EmptyFilesAreSkipped", {0, 0, 7}, 0, 2},
+                                           StopCase{"EmptyFileAfterASentOne", {4, 0, 7}, 4, 2},
+                                           StopCase{"AllSentNamesTheLast", {4, 7}, 11, 1},
+                                           StopCase{"OnlyEmptyFiles", {0, 0}, 0, 1},
+                                           StopCase{"NoFiles", {}, 0, 0}),
+                         CaseName());
+
 }  // namespace
