@@ -43,6 +43,23 @@ check "the linker name leads to the SONAME" test "$(readlink "$stage/$libdir/lib
 check "the library's SONAME" soname_is "$stage/$libdir/libTessalink.so.$version" "libTessalink.so.$major"
 check "the installed tool finds the installed library" loads_from_stage "$stage/bin/tessalink"
 
+# The manual pages: installed, free of roff warnings, and the tool's page
+# gives every subcommand that its help lists.
+mandir=$stage/share/man/man1
+for page in tessalink tessalink-handheld; do
+  check "installed the manual page of $page" test -f "$mandir/$page.1.gz"
+  check "the manual page of $page has no roff warnings" \
+    bash -c "zcat '$mandir/$page.1.gz' | groff -man -Tutf8 -ww -z 2>&1 | { ! grep .; }"
+done
+man_text=$(zcat "$mandir/tessalink.1.gz" | MANWIDTH=100 man -l - 2> /dev/null)
+subcommands=$("$stage/bin/tessalink" --help | sed -n '/^Subcommands:/,/^$/p' | awk 'NR > 1 && NF { print $1 }')
+check "the tool's help lists subcommands" test -n "$subcommands"
+for subcommand in $subcommands; do
+  check "the manual page gives $subcommand" grep -q "^   $subcommand\$" <<< "$man_text"
+done
+check "the manual page gives the exit statuses" grep -q "^EXIT STATUS" <<< "$man_text"
+check "the installed tool prints the version" prints "tessalink $version" "$stage/bin/tessalink" --version
+
 # A copy of the consumer, so that nothing of the source tree is near it.
 cp -r "$here/consumer" "$work/consumer"
 

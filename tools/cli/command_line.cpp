@@ -19,6 +19,16 @@ constexpr int32_t kMinBlockSize = 4;
 constexpr int32_t kMaxBlockSize = 8192;
 constexpr int32_t kLabelColumn = 12;
 
+constexpr char kAbout[] = R"text(
+The port: COM<n> opens the device named in the environment variable
+TESSALINK_COM<n>, else /dev/ttyS<n-1>; --device sets that variable for the
+call. What list, get, text-recv and backup receive replaces a file only once
+it has arrived whole. On a terminal, a progress line on standard error shows
+how a transfer goes; Ctrl-C cancels it (exit status 130), and a second Ctrl-C
+ends the tool at once. backup and restore end with a summary of the files,
+bytes and time on standard output.
+)text";
+
 // The library stores any block size, and then refuses every link call with
 // -999: a size outside its range is refused here, named for what it is.
 CLI::Validator UsableBlockSize()
@@ -166,7 +176,7 @@ ParseOutcome ParseCommandLine(int argc, const char *const argv[])
     app.set_version_flag("--version", std::string("tessalink ") + TESSALINK_VERSION,
                          "Print the version of the tool and its library and exit");
     app.require_subcommand(1);
-    app.footer(ExitStatusHelp());
+    app.footer(std::string(kAbout) + "\n" + ExitStatusHelp());
     AddCommands(app, outcome.request);
     try {
         app.parse(argc, argv);
