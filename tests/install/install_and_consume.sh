@@ -51,7 +51,7 @@ for page in tessalink tessalink-handheld; do
   check "the manual page of $page has no roff warnings" \
     bash -c "zcat '$mandir/$page.1.gz' | groff -man -Tutf8 -ww -z 2>&1 | { ! grep .; }"
 done
-man_text=$(zcat "$mandir/tessalink.1.gz" | MANWIDTH=100 man -l - 2> /dev/null)
+man_text=$(zcat "$mandir/tessalink.1.gz" | groff -man -Tutf8 -P -cbou 2> /dev/null)
 subcommands=$("$stage/bin/tessalink" --help | sed -n '/^Subcommands:/,/^$/p' | awk 'NR > 1 && NF { print $1 }')
 check "the tool's help lists subcommands" test -n "$subcommands"
 for subcommand in $subcommands; do
