@@ -7,16 +7,8 @@ set -uo pipefail
 build=$1 version=$2 cpack=$3
 work=$(mktemp -d /tmp/tessalink-deb-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-failures=0 checks=0
+source "$(dirname "$0")/checks.sh"
 
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  checks=$((checks + 1))
-  if ! "${@:2}" > "$work/out" 2>&1; then
-    echo "FAILED: $1"
-    cat "$work/out"
-    failures=$((failures + 1))
-  fi
-}
 is() { [ "$2" = "$3" ] || { echo "$1: got '$2', expected '$3'"; return 1; }; }
 holds() { grep -qE -- "$2" <<< "$1" || { echo "lacks: $2"; echo "$1"; return 1; }; }
 lacks() { ! grep -qE -- "$2" <<< "$1" || { echo "holds: $2"; echo "$1"; return 1; }; }
@@ -59,5 +51,4 @@ for page in tessalink tessalink-handheld; do
   check "the manual page of $page reads" holds "$(zcat "$root/usr/share/man/man1/$page.1.gz" | groff -man -Tutf8 -P -cbou 2> /dev/null)" 'EXIT STATUS'
 done
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish_checks

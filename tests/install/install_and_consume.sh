@@ -9,16 +9,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/tessalink-install-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 stage=$work/stage
-failures=0 checks=0
+source "$(dirname "$0")/checks.sh"
 
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  checks=$((checks + 1))
-  if ! "${@:2}" > "$work/out" 2>&1; then
-    echo "FAILED: $1"
-    cat "$work/out"
-    failures=$((failures + 1))
-  fi
-}
 # The program's libTessalink must come from the staging prefix.
 loads_from_stage() {
   local loaded; loaded=$(ldd "$1")
@@ -80,5 +72,4 @@ check "run the pkg-config build" prints "consumer: ok" env LD_LIBRARY_PATH="$sta
 LD_LIBRARY_PATH="$stage/$libdir" check "the pkg-config build uses the staged library" \
   loads_from_stage "$work/with-pkg-config"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish_checks
