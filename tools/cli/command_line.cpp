@@ -41,7 +41,7 @@ CLI::Validator UsableBlockSize()
             return "unusable block size " + value + ": the packets take " + std::to_string(kMinBlockSize) +
                    " to " + std::to_string(kMaxBlockSize) + " bytes";
         },
-        "INT in [4 - 8192]");
+        "INT in [" + std::to_string(kMinBlockSize) + " - " + std::to_string(kMaxBlockSize) + "]");
 }
 
 void AddLinkOptions(CLI::App &command, LinkSettings &link)
@@ -55,6 +55,13 @@ void AddLinkOptions(CLI::App &command, LinkSettings &link)
         ->check(CLI::Range(1, kMaxBaud));
     command.add_option("--block-size", link.blockSize, "Send and receive block size of the packets, 4-8192")
         ->check(UsableBlockSize());
+}
+
+// How put and restore send each file.
+void AddVariantOption(CLI::App &command, int &variant)
+{
+    command.add_option("--variant", variant, "1: packets (any mode); 2: size announced, unframed chunks (mode 2 only)")
+        ->check(CLI::Range(1, 2));
 }
 
 CLI::App *AddLinkCommand(CLI::App &app, Request &request, const std::string &name,
@@ -91,9 +98,7 @@ void AddCommands(CLI::App &app, Request &request)
     put->add_option("--as", request.handheldNames,
                     "Names on the handheld, one per file in order (default: the local file names)");
     put->add_flag("--no-release", request.noRelease, "Do not send the release after the transfer");
-    put->add_option("--variant", request.variant,
-                    "1: packets (any mode); 2: size announced, unframed chunks (mode 2 only)")
-        ->check(CLI::Range(1, 2));
+    AddVariantOption(*put, request.variant);
 
     CLI::App *del = AddLinkCommand(app, request, "delete", "Delete a file on the handheld");
     del->add_option("name", request.handheldName, "Name of the file on the handheld")->required();
@@ -119,9 +124,7 @@ void AddCommands(CLI::App &app, Request &request)
     restore->add_option("directory", request.directory, "Directory that holds the files")->required();
     restore->add_option("files", request.selectedFiles,
                         "Names of the files in the directory to send (default: every regular file)");
-    restore->add_option("--variant", request.variant,
-                        "1: packets (any mode); 2: size announced, unframed chunks (mode 2 only)")
-        ->check(CLI::Range(1, 2));
+    AddVariantOption(*restore, request.variant);
 
     AddConversion(app, request, "decode43", "Decode a 4-to-3 text into bytes");
     AddConversion(app, request, "hex2bin",
