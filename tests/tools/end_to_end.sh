@@ -131,6 +131,21 @@ if [ "$mode" = 2 ]; then
   check "restore in chunks" t restore "$work/restore" R2.BIN --variant 2 > /dev/null
   check "restored in chunks" cmp "$work/restore/R2.BIN" "$work/dir/R2.BIN"
 fi
+# A file the handheld cannot keep (its name is taken by a directory there)
+# stops the restore, named; the files before it stay, the ones after are not sent.
+mkdir -p "$work/refused" "$work/dir/R5.TXT"
+printf 'four\n' > "$work/refused/R4.TXT"
+printf 'five\n' > "$work/refused/R5.TXT"
+printf 'six\n' > "$work/refused/R6.TXT"
+t restore "$work/refused" > "$work/refused.out" 2> "$work/stderr"
+check "a refused file stops the restore with the reply's status" test $? -eq 10
+check "the refused file is named" stderr_says "restore: R5.TXT"
+check "the file before it stays" cmp "$work/refused/R4.TXT" "$work/dir/R4.TXT"
+check "the file after it is not sent" test ! -e "$work/dir/R6.TXT"
+check "the summary counts the file sent" grep -q "^sent 1 of 3 files" "$work/refused.out"
+rmdir "$work/dir/R5.TXT"
+rm "$work/dir/R4.TXT"
+
 check "restore of a missing file is a file error" status_is 4 t restore "$work/restore" NOPE.TXT
 check "restore names the missing file" stderr_says "NOPE.TXT"
 

@@ -190,13 +190,15 @@ int RunRestore(const Request &request)
                                ? KIVO_LinkPutFiles2(pathList.c_str(), nameList.c_str(), window.Handle())
                                : KIVO_LinkPutFiles(pathList.c_str(), nameList.c_str(), window.Handle());
     window.Finish();
-    const size_t stopped = result == KIVO_OK ? names.size() : FileBeingSent(sizes, window.BytesDone());
-    for (size_t i = 0; i < stopped; ++i)
+    const StopPoint stop = result == KIVO_OK ? StopPoint{names.size(), false} : FileBeingSent(sizes, window.BytesDone());
+    for (size_t i = 0; i < stop.file; ++i)
         job.Done(sizes[i]);
     job.PrintSummary();
     // -999: no connection, before any file.
-    const bool aboutAFile = result != KIVO_OK && result != KIVO_ERR_NO_CONNECTION;
-    return ReportLinkResult(request.command, request.link, result, aboutAFile ? names[stopped] : "");
+    if (result == KIVO_OK || result == KIVO_ERR_NO_CONNECTION)
+        return ReportLinkResult(request.command, request.link, result);
+    const std::string &name = names[stop.file];
+    return ReportLinkResult(request.command, request.link, result, stop.atBoundary ? name + " (or just after it)" : name);
 }
 
 }  // namespace cli

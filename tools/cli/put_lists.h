@@ -23,12 +23,18 @@ std::string CompleteHandheldNames(const std::vector<std::string> &localFiles,
 
 std::string JoinWithCr(const std::vector<std::string> &entries);
 
-// The index of the file that a multi-file put was sending when it stopped,
-// told from the bytes it had moved: the first file not wholly sent. (Where
-// the bytes end exactly at a file's end, the stop came while that file was
-// being answered or before the next one moved a byte; the next one with
-// bytes is named.) All sent: the last file.
-size_t FileBeingSent(const std::vector<uint64_t> &sizes, uint64_t bytesDone);
+// Where a multi-file put stopped, told from the bytes it had moved: the
+// first file whose bytes were not all sent, or, when the bytes end exactly
+// at a file's end, that file: the handheld's answer to a file comes after
+// its bytes, and a handheld that cannot keep a file says so there. The stop
+// may then also have come just after it (the next file's request, or the
+// release), which atBoundary tells.
+struct StopPoint {
+    size_t file = 0;
+    bool atBoundary = false;
+};
+
+StopPoint FileBeingSent(const std::vector<uint64_t> &sizes, uint64_t bytesDone);
 
 }  // namespace cli
 
