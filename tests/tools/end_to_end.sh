@@ -4,7 +4,7 @@
 # way a person uses them: every subcommand the mode allows, byte-exact
 # comparisons, the trace of one short conversation, Ctrl-C during a
 # transfer, and the messages and exit statuses of a wrong mode and a missing
-# file.
+# file; backup and restore of whole directories.
 set -uo pipefail
 cli=$1 emulator=$2 mode=$3
 work=$(mktemp -d /tmp/tessalink-e2e-XXXXXX)
@@ -80,6 +80,74 @@ check "text arrived" cmp "$work/text-out.txt" "$work/text.txt"
 check "text-recv" t text-recv "$work/text-back.txt"
 { cat "$work/text-in.txt"; printf '\032'; } > "$work/text-expected.txt"  # the end mark is kept
 check "text received" cmp "$work/text-back.txt" "$work/text-expected.txt"
+
+# backup: every file of the handheld into a directory; an existing copy is
+# replaced by the new one.
+mkdir "$work/backup"
+printf 'old copy' > "$work/backup/LARGE.BIN"
+t backup "$work/backup" > "$work/backup.out" 2> "$work/stderr"
+check "backup succeeds" test $? -eq 0
+for file in "$work"/dir/*; do
+  check "backup fetched $(basename "$file")" cmp "$file" "$work/backup/$(basename "$file")"
+done
+check "backup replaced the old copy" cmp "$work/backup/LARGE.BIN" "$work/large.bin"
+count=$(ls "$work/dir" | wc -l)
+check "backup sums up" grep -q "^fetched $count files, .* in [0-9.]* s\$" "$work/backup.out"
+check "backup leaves no unfinished file" test -z "$(ls -A "$work/backup" | grep '^\.')"
+
+t backup "$work/only" --only '*.txt' --only 'large.*' > /dev/null
+check "backup --only takes the matching names" test "$(ls "$work/only" | tr '\n' ' ')" = "LARGE.BIN SMALL.TXT "
+
+# A file that cannot be stored stops the backup, named; what came before stays.
+mkdir -p "$work/blocked/SMALL.TXT"
+check "a file that cannot be stored is a file error" status_is 4 t backup "$work/blocked"
+check "the file that could not be stored is named" stderr_says "SMALL.TXT"
+check "the blocked file is left as it was" test -d "$work/blocked/SMALL.TXT"
+for file in "$work"/blocked/*; do
+  [ -f "$file" ] && check "fetched before the failure: $(basename "$file")" cmp "$file" "$work/dir/$(basename "$file")"
+done
+
+# restore: every regular file of a directory over one connection, one release.
+mkdir -p "$work/restore/subdir"
+cp "$work/large.bin" "$work/restore/R2.BIN"
+cp "$work/small.txt" "$work/restore/R1.TXT"
+: > "$work/restore/R0.BIN"
+lines_before=$(wc -l < "$work/emulator.log")
+t restore "$work/restore" > "$work/restore.out" 2> "$work/stderr"
+check "restore succeeds" test $? -eq 0
+sleep 0.3
+for name in R0.BIN R1.TXT R2.BIN; do
+  check "restore sent $name" cmp "$work/restore/$name" "$work/dir/$name"
+done
+check "restore leaves out what is no regular file" test ! -e "$work/dir/subdir"
+check "restore sums up" grep -q "^sent 3 files, .* in [0-9.]* s\$" "$work/restore.out"
+tail -n +"$((lines_before + 1))" "$work/emulator.log" > "$work/restore-trace.txt"
+check "restore sends one release after the last file" test "$(grep -c '<- #1 C LE' "$work/restore-trace.txt")" -eq 1
+rm "$work/dir/R1.TXT" "$work/dir/R2.BIN"
+check "restore of named files" t restore "$work/restore" R1.TXT > /dev/null
+check "restore sent the named file" cmp "$work/restore/R1.TXT" "$work/dir/R1.TXT"
+check "restore sent only the named file" test ! -e "$work/dir/R2.BIN"
+if [ "$mode" = 2 ]; then
+  check "restore in chunks" t restore "$work/restore" R2.BIN --variant 2 > /dev/null
+  check "restored in chunks" cmp "$work/restore/R2.BIN" "$work/dir/R2.BIN"
+fi
+# A file the handheld cannot keep (its name is taken by a directory there)
+# stops the restore, named; the files before it stay, the ones after are not sent.
+mkdir -p "$work/refused" "$work/dir/R5.TXT"
+printf 'four\n' > "$work/refused/R4.TXT"
+printf 'five\n' > "$work/refused/R5.TXT"
+printf 'six\n' > "$work/refused/R6.TXT"
+t restore "$work/refused" > "$work/refused.out" 2> "$work/stderr"
+check "a refused file stops the restore with the reply's status" test $? -eq 10
+check "the refused file is named" stderr_says "restore: R5.TXT"
+check "the file before it stays" cmp "$work/refused/R4.TXT" "$work/dir/R4.TXT"
+check "the file after it is not sent" test ! -e "$work/dir/R6.TXT"
+check "the summary counts the file sent" grep -q "^sent 1 of 3 files" "$work/refused.out"
+rmdir "$work/dir/R5.TXT"
+rm "$work/dir/R4.TXT"
+
+check "restore of a missing file is a file error" status_is 4 t restore "$work/restore" NOPE.TXT
+check "restore names the missing file" stderr_says "NOPE.TXT"
 
 # The trace of one short conversation: a release.
 lines_before=$(wc -l < "$work/emulator.log")

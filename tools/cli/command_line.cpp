@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "handheld_list.h"
 #include "put_lists.h"
 #include "result_codes.h"
 
@@ -18,6 +19,31 @@ constexpr int32_t kMinBlockSize = 4;
 constexpr int32_t kMaxBlockSize = 8192;
 constexpr int32_t kLabelColumn = 12;
 
+constexpr char kAbout[] = R"text(
+The port: COM<n> opens the device named in the environment variable
+TESSALINK_COM<n>, else /dev/ttyS<n-1>; --device sets that variable for the
+call. What list, get, text-recv and backup receive replaces a file only once
+it has arrived whole. On a terminal, a progress line on standard error shows
+how a transfer goes; Ctrl-C cancels it (exit status 130), and a second Ctrl-C
+ends the tool at once. backup and restore end with a summary of the files,
+bytes and time on standard output.
+)text";
+
+// The library stores any block size, and then refuses every link call with
+// -999: a size outside its range is refused here, named for what it is.
+CLI::Validator UsableBlockSize()
+{
+    return CLI::Validator(
+        [](std::string &value) -> std::string {
+            int32_t size = 0;
+            if (CLI::detail::lexical_cast(value, size) && size >= kMinBlockSize && size <= kMaxBlockSize)
+                return "";
+            return "unusable block size " + value + ": the packets take " + std::to_string(kMinBlockSize) +
+                   " to " + std::to_string(kMaxBlockSize) + " bytes";
+        },
+        "INT in [" + std::to_string(kMinBlockSize) + " - " + std::to_string(kMaxBlockSize) + "]");
+}
+
 void AddLinkOptions(CLI::App &command, LinkSettings &link)
 {
     command.add_option("--mode", link.mode, "Link mode 0, 1 or 2 (default 2)")->check(CLI::Range(0, 2));
@@ -28,7 +54,14 @@ void AddLinkOptions(CLI::App &command, LinkSettings &link)
     command.add_option("--baud", link.baud, "Line speed in bit/s (default: the mode's own)")
         ->check(CLI::Range(1, kMaxBaud));
     command.add_option("--block-size", link.blockSize, "Send and receive block size of the packets, 4-8192")
-        ->check(CLI::Range(kMinBlockSize, kMaxBlockSize));
+        ->check(UsableBlockSize());
+}
+
+// How put and restore send each file.
+void AddVariantOption(CLI::App &command, int &variant)
+{
+    command.add_option("--variant", variant, "1: packets (any mode); 2: size announced, unframed chunks (mode 2 only)")
+        ->check(CLI::Range(1, 2));
 }
 
 CLI::App *AddLinkCommand(CLI::App &app, Request &request, const std::string &name,
@@ -65,9 +98,7 @@ void AddCommands(CLI::App &app, Request &request)
     put->add_option("--as", request.handheldNames,
                     "Names on the handheld, one per file in order (default: the local file names)");
     put->add_flag("--no-release", request.noRelease, "Do not send the release after the transfer");
-    put->add_option("--variant", request.variant,
-                    "1: packets (any mode); 2: size announced, unframed chunks (mode 2 only)")
-        ->check(CLI::Range(1, 2));
+    AddVariantOption(*put, request.variant);
 
     CLI::App *del = AddLinkCommand(app, request, "delete", "Delete a file on the handheld");
     del->add_option("name", request.handheldName, "Name of the file on the handheld")->required();
@@ -79,6 +110,21 @@ void AddCommands(CLI::App &app, Request &request)
 
     CLI::App *textRecv = AddLinkCommand(app, request, "text-recv", "Receive the application text");
     textRecv->add_option("file", request.localPath, "Where to store it (default \"-\": standard output)");
+
+    CLI::App *backup = AddLinkCommand(app, request, "backup",
+                                      "Fetch every file of the handheld into a directory (made if missing)");
+    backup->add_option("directory", request.directory, "Directory to store the files in")->required();
+    backup->add_option("--only", request.onlyPatterns,
+                       "Fetch only the files whose names match this shell pattern (*, ?, [...]; any case); "
+                       "may be given more than once");
+
+    CLI::App *restore = AddLinkCommand(app, request, "restore",
+                                       "Send the files of a directory to the handheld over one connection, "
+                                       "then the release");
+    restore->add_option("directory", request.directory, "Directory that holds the files")->required();
+    restore->add_option("files", request.selectedFiles,
+                        "Names of the files in the directory to send (default: every regular file)");
+    AddVariantOption(*restore, request.variant);
 
     AddConversion(app, request, "decode43", "Decode a 4-to-3 text into bytes");
     AddConversion(app, request, "hex2bin",
@@ -98,9 +144,14 @@ void AddCommands(CLI::App &app, Request &request)
 // defaults that depend on other values.
 void CheckRequest(const CLI::App &command, Request &request)
 {
+    if (request.variant == 2 && request.link.mode != 2)
+        throw CLI::ValidationError("--variant 2", "runs only in link mode 2 (--mode 2)");
+    for (const std::string &file : request.selectedFiles) {
+        const std::string problem = LocalNameProblem(file);
+        if (!problem.empty())
+            throw CLI::ValidationError("restore", problem + ": give names of files in the directory");
+    }
     if (request.command == "put") {
-        if (request.variant == 2 && request.link.mode != 2)
-            throw CLI::ValidationError("--variant 2", "runs only in link mode 2 (--mode 2)");
         const std::string problem = CompleteHandheldNames(request.localFiles, request.handheldNames);
         if (!problem.empty())
             throw CLI::ValidationError("put", problem);
@@ -125,8 +176,10 @@ ParseOutcome ParseCommandLine(int argc, const char *const argv[])
     ParseOutcome outcome;
     CLI::App app("Links this computer to the handheld organizer over a serial line, and converts texts.",
                  "tessalink");
+    app.set_version_flag("--version", std::string("tessalink ") + TESSALINK_VERSION,
+                         "Print the version of the tool and its library and exit");
     app.require_subcommand(1);
-    app.footer(ExitStatusHelp());
+    app.footer(std::string(kAbout) + "\n" + ExitStatusHelp());
     AddCommands(app, outcome.request);
     try {
         app.parse(argc, argv);

@@ -1,17 +1,16 @@
 #include "link_commands.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <map>
+#include <numeric>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "backup_commands.h"
 #include "cancel_signal.h"
+#include "link_report.h"
 #include "link_settings.h"
 #include "link_window.h"
+#include "local_io.h"
 #include "put_lists.h"
 #include "result_codes.h"
 #include "staged_output.h"
@@ -27,7 +26,7 @@ using StoringCall = std::function<int32_t(const char *path, KIVO_HWND)>;
 
 int Report(const Request &request, int32_t result)
 {
-    return ReportResult(request.command, result);
+    return ReportLinkResult(request.command, request.link, result);
 }
 
 int32_t CallWithWindow(const LinkCall &call, uint64_t knownTotal)
@@ -51,21 +50,6 @@ int RunStoring(const Request &request, const StoringCall &call)
         return Report(request, result);
     const std::string stored = output.Commit();
     return stored.empty() ? kExitSuccess : ReportFileFailure(request.command, stored);
-}
-
-// Checks that every local file can be read, and adds up their sizes.
-std::string CheckLocalFiles(const std::vector<std::string> &files, uint64_t &totalSize)
-{
-    totalSize = 0;
-    for (const std::string &file : files) {
-        struct stat status;
-        if (::access(file.c_str(), R_OK) != 0 || ::stat(file.c_str(), &status) != 0)
-            return "'" + file + "': " + std::strerror(errno);
-        if (!S_ISREG(status.st_mode))
-            return "'" + file + "' is no regular file";
-        totalSize += static_cast<uint64_t>(status.st_size);
-    }
-    return "";
 }
 
 int32_t PutOne(const Request &request, KIVO_HWND window)
@@ -92,10 +76,11 @@ int32_t PutSeveral(const Request &request, KIVO_HWND window)
 // otherwise send the files before a missing one, and then no release.
 int RunPut(const Request &request)
 {
-    uint64_t totalSize = 0;
-    const std::string problem = CheckLocalFiles(request.localFiles, totalSize);
+    std::vector<uint64_t> sizes;
+    const std::string problem = CheckReadableFiles(request.localFiles, sizes);
     if (!problem.empty())
         return ReportFileFailure(request.command, problem);
+    const uint64_t totalSize = std::accumulate(sizes.begin(), sizes.end(), uint64_t{0});
     const bool several = request.localFiles.size() > 1;
     const int32_t result = CallWithWindow(
         [&](KIVO_HWND window) { return several ? PutSeveral(request, window) : PutOne(request, window); },
@@ -134,6 +119,8 @@ const std::map<std::string, std::function<int(const Request &)>> &Commands()
              return RunPlain(r, [&](KIVO_HWND window) { return KIVO_AppTextSend(r.localPath.c_str(), window); });
          }},
         {"text-recv", [](const Request &r) { return RunStoring(r, KIVO_AppTextRecv); }},
+        {"backup", RunBackup},
+        {"restore", RunRestore},
     };
     return commands;
 }

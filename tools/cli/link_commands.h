@@ -1,5 +1,6 @@
 // The subcommands that talk to the handheld: list, get, put, delete, release,
-// text-send and text-recv. Each is one call of a link export.
+// text-send and text-recv, each one call of a link export; and backup and
+// restore, which move many files.
 #ifndef TESSALINK_CLI_LINK_COMMANDS_H
 #define TESSALINK_CLI_LINK_COMMANDS_H
 

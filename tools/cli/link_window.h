@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "progress_text.h"
 #include "tessalink.h"
@@ -22,6 +23,8 @@ public:
 
     KIVO_HWND Handle() { return &m_record; }
     uint64_t BytesDone() const { return m_state.done; }
+    // What the line shows first, e.g. the file that moves now.
+    void SetLabel(const std::string &label) { m_state.label = label; }
 
     // Ends the progress line, if one was drawn.
     void Finish();

@@ -4,6 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "staged_output.h"
+
 namespace cli {
 
 namespace {
@@ -88,6 +96,38 @@ std::string CopyToStandardOutput(const std::string &path)
         return Problem("open", path);
     if (!Pump(in.Get(), stdout, nullptr) || std::fflush(stdout) != 0)
         return Problem("copy", path);
+    return "";
+}
+
+std::string CheckReadableFiles(const std::vector<std::string> &files, std::vector<uint64_t> &sizes)
+{
+    sizes.clear();
+    for (const std::string &file : files) {
+        struct stat status;
+        if (::access(file.c_str(), R_OK) != 0 || ::stat(file.c_str(), &status) != 0)
+            return "'" + file + "': " + std::strerror(errno);
+        if (!S_ISREG(status.st_mode))
+            return "'" + file + "' is no regular file";
+        sizes.push_back(static_cast<uint64_t>(status.st_size));
+    }
+    return "";
+}
+
+std::string RegularFilesIn(const std::string &directory, std::vector<std::string> &names)
+{
+    names.clear();
+    DIR *dir = ::opendir(directory.c_str());
+    if (dir == nullptr)
+        return "cannot read the directory '" + directory + "': " + std::strerror(errno);
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        struct stat status;
+        if (::stat((directory + "/" + name).c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            !IsStagingName(name))
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
     return "";
 }
 

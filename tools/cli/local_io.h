@@ -2,7 +2,9 @@
 #ifndef TESSALINK_CLI_LOCAL_IO_H
 #define TESSALINK_CLI_LOCAL_IO_H
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace cli {
 
@@ -17,6 +19,14 @@ std::string WriteWhole(const std::string &path, const char *data, size_t size);
 
 // Copies a file's bytes to standard output. Returns what went wrong, or "".
 std::string CopyToStandardOutput(const std::string &path);
+
+// Checks that every file is a regular file that can be read, and gives their
+// sizes. Returns what is wrong with the first file that is not, or "".
+std::string CheckReadableFiles(const std::vector<std::string> &files, std::vector<uint64_t> &sizes);
+
+// The regular files of a directory (links followed), by name in byte order,
+// leaving out the tool's own unfinished files. Returns what went wrong, or "".
+std::string RegularFilesIn(const std::string &directory, std::vector<std::string> &names);
 
 }  // namespace cli
 

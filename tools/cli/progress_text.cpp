@@ -36,9 +36,10 @@ std::string ByteCount(uint64_t bytes)
     return text;
 }
 
-std::string ProgressLine(const ProgressState &state, unsigned columns)
+namespace {
+
+std::string Figures(const ProgressState &state, size_t room)
 {
-    const size_t room = columns > 0 ? columns - 1 : 0;
     std::string line;
     if (state.total == 0) {
         line = std::string(1, kSpinner[state.tick % 4]) + " " + ByteCount(state.done) + Rate(state);
@@ -56,9 +57,31 @@ std::string ProgressLine(const ProgressState &state, unsigned columns)
             line = "[" + std::string(filled, '#') + std::string(width - filled, '.') + "] " + figures;
         }
     }
+    return line;
+}
+
+}  // namespace
+
+std::string ProgressLine(const ProgressState &state, unsigned columns)
+{
+    const size_t room = columns > 0 ? columns - 1 : 0;
+    const std::string label = state.label.empty() ? "" : state.label + "  ";
+    std::string line = label + Figures(state, room > label.size() ? room - label.size() : 0);
     if (line.size() > room)
         line.resize(room);
     return line;
+}
+
+std::string JobSummary(size_t filesDone, size_t filesPlanned, uint64_t bytes, double seconds)
+{
+    std::string text = std::to_string(filesDone);
+    if (filesDone != filesPlanned)
+        text += " of " + std::to_string(filesPlanned);
+    text += filesPlanned == 1 ? " file, " : " files, ";
+    text += bytes < 1024 ? ByteCount(bytes) : ByteCount(bytes) + " (" + std::to_string(bytes) + " bytes)";
+    char time[32];
+    std::snprintf(time, sizeof time, " in %.1f s", seconds);
+    return text + time;
 }
 
 }  // namespace cli

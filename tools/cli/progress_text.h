@@ -3,6 +3,7 @@
 #ifndef TESSALINK_CLI_PROGRESS_TEXT_H
 #define TESSALINK_CLI_PROGRESS_TEXT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,13 +14,19 @@ struct ProgressState {
     uint64_t total = 0;  // 0: not known
     double seconds = 0;  // since the transfer began
     unsigned tick = 0;   // turns the spinner
+    std::string label;   // what is moving, e.g. "2/5 MEMO.TXT"; shown first
 };
 
 // "1.5 KiB", "512 B", "3.2 MiB".
 std::string ByteCount(uint64_t bytes);
 
-// The line, never longer than columns - 1 so that the terminal does not wrap.
+// The line, never longer than columns - 1 so that the terminal does not wrap:
+// the label, then the bar (narrowed to fit), the share, the bytes and the rate.
 std::string ProgressLine(const ProgressState &state, unsigned columns);
+
+// The end of a job of several files: "3 files, 68.4 KiB (70013 bytes) in
+// 2.3 s", or "1 of 3 files, ..." when it stopped early.
+std::string JobSummary(size_t filesDone, size_t filesPlanned, uint64_t bytes, double seconds);
 
 }  // namespace cli
 

@@ -64,4 +64,15 @@ std::string JoinWithCr(const std::vector<std::string> &entries)
     return joined;
 }
 
+StopPoint FileBeingSent(const std::vector<uint64_t> &sizes, uint64_t bytesDone)
+{
+    uint64_t end = 0;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        end += sizes[i];
+        if (end >= bytesDone)
+            return StopPoint{i, end == bytesDone};
+    }
+    return StopPoint{sizes.empty() ? 0 : sizes.size() - 1, true};
+}
+
 }  // namespace cli

@@ -3,6 +3,8 @@
 #ifndef TESSALINK_CLI_PUT_LISTS_H
 #define TESSALINK_CLI_PUT_LISTS_H
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,19 @@ std::string CompleteHandheldNames(const std::vector<std::string> &localFiles,
                                   std::vector<std::string> &handheldNames);
 
 std::string JoinWithCr(const std::vector<std::string> &entries);
+
+// Where a multi-file put stopped, told from the bytes it had moved: the
+// first file whose bytes were not all sent, or, when the bytes end exactly
+// at a file's end, that file: the handheld's answer to a file comes after
+// its bytes, and a handheld that cannot keep a file says so there. The stop
+// may then also have come just after it (the next file's request, or the
+// release), which atBoundary tells.
+struct StopPoint {
+    size_t file = 0;
+    bool atBoundary = false;
+};
+
+StopPoint FileBeingSent(const std::vector<uint64_t> &sizes, uint64_t bytesDone);
 
 }  // namespace cli
 

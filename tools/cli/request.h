@@ -31,11 +31,18 @@ struct Request {
     // standard output for the stores).
     std::string localPath;
 
+    // backup, restore: the directory the files are kept in
+    std::string directory;
+    // backup: shell patterns of the names to fetch (none: every file)
+    std::vector<std::string> onlyPatterns;
+    // restore: the files of the directory to send (none: every regular file)
+    std::vector<std::string> selectedFiles;
+
     // put
     std::vector<std::string> localFiles;
     std::vector<std::string> handheldNames;
     bool noRelease = false;
-    int variant = 1;
+    int variant = 1;  // put, restore
 
     // conversions ("-" is standard input or output)
     std::string input = "-";

@@ -16,6 +16,8 @@ namespace cli {
 namespace {
 
 constexpr int kCreateAttempts = 100;
+constexpr char kStagePrefix[] = ".tessalink-";
+constexpr char kStageSuffix[] = ".part";
 
 std::string StageDirectoryFor(const std::string &destination)
 {
@@ -31,6 +33,13 @@ std::string StageDirectoryFor(const std::string &destination)
 
 }  // namespace
 
+bool IsStagingName(const std::string &name)
+{
+    const std::string prefix = kStagePrefix, suffix = kStageSuffix;
+    return name.size() >= prefix.size() + suffix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 StagedOutput::StagedOutput(std::string destination) : m_destination(std::move(destination)) {}
 
 StagedOutput::~StagedOutput()
@@ -41,9 +50,9 @@ StagedOutput::~StagedOutput()
 
 std::string StagedOutput::Create()
 {
-    const std::string prefix = StageDirectoryFor(m_destination) + "/.tessalink-" + std::to_string(::getpid());
+    const std::string prefix = StageDirectoryFor(m_destination) + "/" + kStagePrefix + std::to_string(::getpid());
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        const std::string candidate = prefix + "-" + std::to_string(attempt) + ".part";
+        const std::string candidate = prefix + "-" + std::to_string(attempt) + kStageSuffix;
         // Created afresh (never an existing file or link), with the usual
         // permissions of a new file; the library opens it again by its name.
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -10,6 +10,9 @@
 
 namespace cli {
 
+// Whether a file name is one of the stage files' (".tessalink-<pid>-<n>.part").
+bool IsStagingName(const std::string &name);
+
 class StagedOutput {
 public:
     // destination "-": standard output, staged in the temporary directory.

@@ -58,7 +58,13 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"PutVariantThree", {"put", "--variant", "3", "a"}},
                       UsageCase{"TextSendWithoutFile", {"text-send"}},
                       UsageCase{"LinkOptionOnAConversion", {"hex2bin", "--mode", "1"}},
-                      UsageCase{"WidthNotANumber", {"layout-mem", "--width", "wide"}}),
+                      UsageCase{"WidthNotANumber", {"layout-mem", "--width", "wide"}},
+                      UsageCase{"BackupWithoutDirectory", {"backup"}},
+                      UsageCase{"RestoreWithoutDirectory", {"restore"}},
+                      UsageCase{"RestoreOfAPathInsteadOfAName", {"restore", "dir", "sub/file"}},
+                      UsageCase{"RestoreOfDotDot", {"restore", "dir", ".."}},
+                      UsageCase{"RestoreVariantTwoOutsideModeTwo", {"restore", "dir", "--mode", "0", "--variant", "2"}},
+                      UsageCase{"OnlyOnRestore", {"restore", "dir", "--only", "*"}}),
     CaseName());
 
 TEST(CommandLine, HelpIsNoError)
@@ -130,6 +136,22 @@ TEST(CommandLine, PutTakesFilesNamesAndVariant)
     EXPECT_EQ(outcome.request.handheldNames, (std::vector<std::string>{"A", "B"}));
     EXPECT_TRUE(outcome.request.noRelease);
     EXPECT_EQ(outcome.request.variant, 2);
+}
+
+TEST(CommandLine, BackupAndRestoreTakeADirectory)
+{
+    const cli::ParseOutcome backup = Parse({"backup", "saved", "--only", "*.TXT", "--only", "M*", "--mode", "1"});
+    ASSERT_TRUE(backup.run);
+    EXPECT_EQ(backup.request.command, "backup");
+    EXPECT_EQ(backup.request.directory, "saved");
+    EXPECT_EQ(backup.request.onlyPatterns, (std::vector<std::string>{"*.TXT", "M*"}));
+    EXPECT_EQ(backup.request.link.mode, 1);
+
+    const cli::ParseOutcome restore = Parse({"restore", "saved", "A.TXT", "DIR\\B.TXT", "--variant", "2"});
+    ASSERT_TRUE(restore.run);
+    EXPECT_EQ(restore.request.directory, "saved");
+    EXPECT_EQ(restore.request.selectedFiles, (std::vector<std::string>{"A.TXT", "DIR\\B.TXT"}));
+    EXPECT_EQ(restore.request.variant, 2);
 }
 
 TEST(CommandLine, ReceivedDataGoesToTheNamesLastPartOrStandardOutput)

@@ -57,6 +57,30 @@ TEST(ProgressText, NoRateBeforeTimePassesAndNoShareAboveAll)
     EXPECT_EQ(line.find("/s"), std::string::npos) << line;
 }
 
+TEST(ProgressText, LabelComesFirstAndTheBarNarrowsForIt)
+{
+    ProgressState state;
+    state.done = 50;
+    state.total = 100;
+    const std::string bare = ProgressLine(state, 60);
+    state.label = "2/5 MEMO.TXT";
+    const std::string labelled = ProgressLine(state, 60);
+    EXPECT_EQ(labelled.rfind("2/5 MEMO.TXT  [", 0), 0u) << labelled;
+    EXPECT_NE(labelled.find(" 50%  50 B / 100 B"), std::string::npos) << labelled;
+    EXPECT_EQ(labelled.size(), bare.size()) << labelled;
+    state.label = std::string(100, 'L');
+    EXPECT_EQ(ProgressLine(state, 60), std::string(59, 'L'));
+}
+
+TEST(ProgressText, JobSummary)
+{
+    EXPECT_EQ(cli::JobSummary(3, 3, 70013, 2.34), "3 files, 68.4 KiB (70013 bytes) in 2.3 s");
+    EXPECT_EQ(cli::JobSummary(1, 1, 6, 0.5), "1 file, 6 B in 0.5 s");
+    EXPECT_EQ(cli::JobSummary(0, 0, 0, 0), "0 files, 0 B in 0.0 s");
+    EXPECT_EQ(cli::JobSummary(1, 3, 2048, 1), "1 of 3 files, 2.0 KiB (2048 bytes) in 1.0 s");
+    EXPECT_EQ(cli::JobSummary(0, 1, 0, 0.04), "0 of 1 file, 0 B in 0.0 s");
+}
+
 TEST(ProgressText, NeverReachesTheLastColumn)
 {
     ProgressState state;

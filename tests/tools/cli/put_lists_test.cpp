@@ -62,4 +62,37 @@ TEST(PutLists, LastNamePart)
     EXPECT_EQ(cli::LastNamePart(""), "");
 }
 
+// Which file a multi-file put names when it stops, from the bytes it moved.
+struct StopCase {
+    std::string name;
+    std::vector<uint64_t> sizes;
+    uint64_t bytesDone;
+    size_t file;
+    bool atBoundary;
+};
+
+void PrintTo(const StopCase &c, std::ostream *out) { *out << c.name; }
+
+class FileBeingSent : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(FileBeingSent, IsTheFirstNotWhollySentOrTheOneJustSent)
+{
+    const cli::StopPoint stop = cli::FileBeingSent(GetParam().sizes, GetParam().bytesDone);
+    EXPECT_EQ(stop.file, GetParam().file);
+    EXPECT_EQ(stop.atBoundary, GetParam().atBoundary);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FileBeingSent,
+                         ::testing::Values(StopCase{"NothingMoved", {10, 20}, 0, 0, false},
+                                           StopCase{"InsideTheFirst", {10, 20}, 9, 0, false},
+                                           StopCase{"FirstWhollySentAwaitsItsAnswer", {10, 20}, 10, 0, true},
+                                           StopCase{"InsideTheSecond", {10, 20, 5}, 29, 1, false},
+                                           StopCase{"EmptyFirstFile", {0, 7}, 0, 0, true},
+                                           StopCase{"InsideAfterEmptyFiles", {0, 0, 7}, 3, 2, false},
+                                           StopCase{"EmptyFileAfterASentOne", {4, 0, 7}, 4, 0, true},
+                                           StopCase{"AllSentNamesTheLast", {4, 7}, 11, 1, true},
+                                           StopCase{"MoreBytesThanFiles", {4, 7}, 12, 1, true},
+                                           StopCase{"NoFiles", {}, 0, 0, true}),
+                         CaseName());
+
 }  // namespace

@@ -38,8 +38,11 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ToolFailure,
     ::testing::Values(
         FailureCase{"ListOnAPortThatCannotBeOpened", {"list", "--device", kNoDevice}, "", 3,
-                    "tessalink list: no connection: the port could not be opened or is no serial device, "
-                    "or a setting is unusable (result -999)\n"},
+                    "tessalink list: no connection: " + kNoDevice + ": No such file or directory (result -999)\n"},
+        FailureCase{"ListOnADirectory", {"list", "--device", "/tmp"}, "", 3,
+                    "tessalink list: no connection: /tmp: not a serial device (result -999)\n"},
+        FailureCase{"BlockSizeOutsideTheUsableRange", {"list", "--block-size", "8193"}, "", 2,
+                    "--block-size: unusable block size 8193: the packets take 4 to 8192 bytes"},
         FailureCase{"ReleaseInModeOne", {"release", "--mode", "1", "--device", kNoDevice}, "", 3, "(result -999)"},
         FailureCase{"DeleteInModeZero", {"delete", "x", "--mode", "0", "--device", kNoDevice}, "", 3, "(result -999)"},
         FailureCase{"PutOfAMissingFile", {"put", "/nonexistent/file.txt", "--device", kNoDevice}, "", 4,
@@ -55,6 +58,27 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"DecodeIntoAMissingDirectory", {"hex2bin", "-o", "/nonexistent/dir/out.bin"}, "4142", 4,
                     "tessalink hex2bin: a local file could not be opened, read or written (result -500)"}),
     CaseName());
+
+// The library says in its own line that the port could not be opened; the
+// tool adds one line that names the device and the system's reason, and no
+// other.
+TEST(ToolFailures, AnUnopenablePortGivesTheLibrarysLineAndOneOfTheTools)
+{
+    const ToolRun run = RunTool({"delete", "X", "--device", "/tmp"});
+    EXPECT_EQ(run.exitStatus, 3);
+    const size_t firstEnd = run.err.find('\n');
+    ASSERT_NE(firstEnd, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.substr(0, 3), "COM") << run.err;  // the library's line about the COM port
+    EXPECT_EQ(run.err.substr(firstEnd + 1),
+              "tessalink delete: no connection: /tmp: not a serial device (result -999)\n");
+}
+
+TEST(ToolIdentity, VersionIsTheLibrarysVersion)
+{
+    const ToolRun run = RunTool({"--version"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "tessalink " TESSALINK_EXPECTED_VERSION "\n");
+}
 
 // A file missing from a list is found before the connection: the list would
 // otherwise send the files before it, and no release.
