@@ -124,6 +124,25 @@ TEST_F(FileOperations, PutFileSendsNumberedPiecesOfTheBlockSize)
               (std::vector<std::pair<uintptr_t, intptr_t>>{{253, 600}, {253, 600}, {94, 600}}));
 }
 
+TEST_F(FileOperations, PutNumbersWrapFrom255ToZero)
+{
+    // One file byte a packet: the request is packet 1, the 300 pieces 2 to 301.
+    link.SetSendBlockSize(4);
+    Bytes data(300);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i * 3);
+    file.contents = data;
+    Handheld(Join({HandheldCommand(), Bytes(1 + data.size(), ACK), {ACK}, Packet(1, "AEX"),
+                   {EOT, ENQ}}));
+    EXPECT_EQ(link.PutFile(file, "W", nullptr), 0);
+    Bytes expected = Join({PcCommand("FD"), Packet(1, "RFDW", true)});
+    for (size_t i = 0; i < data.size(); ++i) {
+        const Bytes piece = Packet(static_cast<uint8_t>((i + 2) & 0xFF), Bytes{'R', 'F', 'D', data[i]});
+        expected.insert(expected.end(), piece.begin(), piece.end());
+    }
+    EXPECT_EQ(Written(), Join({expected, kPcEndTurn, {ACK, ACK}}));
+}
+
 TEST_F(FileOperations, PutFileOfAnEmptyFile)
 {
     Handheld(Join({HandheldCommand(), {ACK, ACK}, Packet(1, "AEX"), {EOT, ENQ}}));
