@@ -12,7 +12,6 @@ namespace {
 constexpr uint8_t kEndOfText = 0x1A;
 constexpr size_t kPieceLimit = 8190;   // bytes of a line sent in one piece
 constexpr unsigned kTextReadTimeoutMs = 1000;
-constexpr int kFramedMode = 1;
 
 // A text receive in modes 0 and 2 ends only with the handheld's end mark. A
 // handheld silent this long (the longest wait of the block exchange) is taken
@@ -66,7 +65,7 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
                 if (text[n - 1] == kEndOfText)
                     return 0;
                 lastText = platform.TickCount();
-            } else if (GetMode() != kFramedMode &&
+            } else if (GetMode() != LinkMode::kFramed &&
                        platform.TickCount() - lastText >= kTextSilenceLimitMs) {
                 throw CMyException(KIVO_ERR_BLOCK_RECV);
             }

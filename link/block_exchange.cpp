@@ -10,9 +10,10 @@
 
 namespace {
 
-constexpr int kRawModeA = 0;
-constexpr int kBlockMode = 1;
-constexpr int kRawModeB = 2;
+bool IsRaw(LinkMode mode)
+{
+    return mode == LinkMode::kRaw || mode == LinkMode::kRawWithDrainWait;
+}
 
 bool Passed(uint32_t now, uint32_t deadline)
 {
@@ -38,17 +39,17 @@ uint16_t Le16(const uint8_t *p)
 
 void CComLine::Send(const void *data, unsigned count)
 {
-    if (m_mode == kRawModeA || m_mode == kRawModeB)
+    if (IsRaw(m_mode))
         Write(data, count);
-    else if (m_mode == kBlockMode)
+    else if (m_mode == LinkMode::kFramed)
         SendData(static_cast<const uint8_t *>(data), count);
 }
 
 void CComLine::SendByte(int value)
 {
-    if (m_mode == kRawModeA || m_mode == kRawModeB) {
+    if (IsRaw(m_mode)) {
         WriteByte(value);
-    } else if (m_mode == kBlockMode) {
+    } else if (m_mode == LinkMode::kFramed) {
         const uint8_t one = static_cast<uint8_t>(value);
         SendData(&one, 1);
     }
@@ -56,9 +57,9 @@ void CComLine::SendByte(int value)
 
 int CComLine::Receive(void *buffer, unsigned count, unsigned timeoutMs)
 {
-    if (m_mode == kRawModeA || m_mode == kRawModeB)
+    if (IsRaw(m_mode))
         return Read(buffer, count, timeoutMs);
-    if (m_mode != kBlockMode)
+    if (m_mode != LinkMode::kFramed)
         return 0;
     m_rxLength = 0;
     ReceiveBlock(static_cast<uint8_t *>(buffer), count);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "com_port.h"
+#include "link_mode.h"
 
 struct PortSetting {
     int32_t port;       // COM port number: 1 opens COM1
@@ -14,15 +15,12 @@ struct PortSetting {
     int32_t xon;        // nonzero = XON/XOFF both ways
 };
 
-constexpr int kModeCount = 3;
-constexpr int kNoMode = -1;
-
 class CComLine : public CComPort {
 public:
     CComLine();
     ~CComLine() override;
 
-    int GetMode() const { return m_mode; }
+    LinkMode GetMode() const { return m_mode; }
     int SetMode(int mode);
     int SetPort(int index, int port);
     int SetBaud(int index, int baud);
@@ -85,7 +83,7 @@ protected:
     int32_t m_handshake;
     PortSetting m_settings[kModeCount];
     LineState m_lineState[kModeCount];
-    int32_t m_mode;
+    LinkMode m_mode;
     uint16_t m_rxLength;
     uint16_t m_txSeq;
     uint16_t m_rxSeq;

@@ -5,25 +5,21 @@
 #include "block_constants.h"
 #include "com_line.h"
 
-namespace {
-constexpr int kModeWithHandshake = 1;
-constexpr int kModeWithDrainWait = 2;
-}  // namespace
-
 int CComLine::Connect()
 {
     // No mode selected: there is no record to open with. No message either:
     // no port was tried.
-    if (!IsModeIndex(m_mode))
+    if (m_mode == LinkMode::kNone)
         return 0;
-    int opened = Open(m_settings[m_mode].port, &m_lineState[m_mode]);
+    const int index = ModeIndex(m_mode);
+    int opened = Open(m_settings[index].port, &m_lineState[index]);
     if (!IsOpen())
         return opened;
-    if (m_mode == kModeWithHandshake && m_handshake != 0) {
+    if (m_mode == LinkMode::kFramed && m_handshake != 0) {
         if (Probe()) {
             SwitchLine();
         } else {
-            LineState record = m_lineState[kModeWithHandshake];
+            LineState record = m_lineState[index];
             SetLineState(record);
         }
     }
@@ -33,7 +29,7 @@ int CComLine::Connect()
 
 int CComLine::Disconnect(int result)
 {
-    if (result == 0 && m_mode == kModeWithDrainWait && IsOpen()) {
+    if (result == 0 && m_mode == LinkMode::kRawWithDrainWait && IsOpen()) {
         // The handheld drops CTS when it has finished; with CTS output flow
         // control that shows as output held for CTS.
         Platform &platform = CurrentPlatform();
@@ -56,7 +52,7 @@ int CComLine::Disconnect(int result)
 bool CComLine::Probe()
 {
     Platform &platform = CurrentPlatform();
-    LineState withoutParity = m_lineState[kModeWithHandshake];
+    LineState withoutParity = m_lineState[ModeIndex(LinkMode::kFramed)];
     withoutParity.Parity = NOPARITY;
     SetLineState(withoutParity);
     platform.EscapeFunction(m_handle, kSetRts);
@@ -88,7 +84,7 @@ int CComLine::SwitchLine()
     Pause(3);
     platform.EscapeFunction(m_handle, kSetDtr);
     // Start from record 1 so that a failed read-back still applies a whole record.
-    LineState current = m_lineState[kModeWithHandshake];
+    LineState current = m_lineState[ModeIndex(LinkMode::kFramed)];
     GetLineState(current);
     current.Parity = ODDPARITY;
     SetLineState(current);

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kModeWithXonSwitch = 0;
-constexpr int kModeOfTheGate = 2;
 constexpr int32_t kGateSendBlockSize = 4096;
 constexpr int32_t kSendBlockSizeAfterGate = 256;
 
@@ -16,11 +14,11 @@ bool Enter(EntrySwitch entry)
 {
     switch (entry) {
     case EntrySwitch::kModeZero:
-        if (g_link.GetMode() == kModeWithXonSwitch)
-            g_link.SetXon(0, 0);
+        if (g_link.GetMode() == LinkMode::kRaw)
+            g_link.SetXon(ModeIndex(LinkMode::kRaw), 0);
         return true;
     case EntrySwitch::kModeTwoGate:
-        if (g_link.GetMode() != kModeOfTheGate)
+        if (g_link.GetMode() != LinkMode::kRawWithDrainWait)
             return false;
         g_link.SetSendBlockSize(kGateSendBlockSize);
         return true;
@@ -32,8 +30,8 @@ bool Enter(EntrySwitch entry)
 
 void Leave(EntrySwitch entry)
 {
-    if (entry == EntrySwitch::kModeZero && g_link.GetMode() == kModeWithXonSwitch)
-        g_link.SetXon(0, 1);
+    if (entry == EntrySwitch::kModeZero && g_link.GetMode() == LinkMode::kRaw)
+        g_link.SetXon(ModeIndex(LinkMode::kRaw), 1);
     else if (entry == EntrySwitch::kModeTwoGate)
         g_link.SetSendBlockSize(kSendBlockSizeAfterGate);
 }

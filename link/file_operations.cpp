@@ -9,10 +9,6 @@
 #include "link_protocol.h"
 #include "my_exception.h"
 
-namespace {
-constexpr int kFramedMode = 1;
-}  // namespace
-
 bool CLinkProtocol::ReadyToRun() const
 {
     return BlockSizesUsable() && IsOpen() && m_buffer != nullptr;
@@ -37,7 +33,7 @@ void CLinkProtocol::ReceiveReplies(const char *code, CLinkFile &output, bool rep
         const uint8_t *data = PacketData();
         const unsigned length = PacketDataLength();
         if (length < 3 || data[1] != code[0] || data[2] != code[1]) {
-            if (GetMode() != kFramedMode)
+            if (GetMode() != LinkMode::kFramed)
                 ReceivePacket(true);  // take the handheld's end of turn first
             throw CMyException(KIVO_ERR_WRONG_REPLY);
         }

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kFramedMode = 1;
 constexpr uint16_t kUnnumberedFrame = 0xFFFF;
 
 uint16_t Le16(const uint8_t *p)
@@ -77,7 +76,7 @@ void CLinkProtocol::ReadPacket()
 {
     uint8_t *packet = m_recvPacket.get();
     m_recvOversized = false;
-    if (GetMode() == kFramedMode) {
+    if (GetMode() == LinkMode::kFramed) {
         m_rxSeq = 1;
         Receive(packet, static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead, 0);
         return;
@@ -106,7 +105,7 @@ void CLinkProtocol::ReadPacketBody()
 
 uint8_t CLinkProtocol::ReadControl()
 {
-    if (GetMode() != kFramedMode) {
+    if (GetMode() != LinkMode::kFramed) {
         uint8_t control = 0;
         ReadOrFail(&control, 1);
         return control;
@@ -119,7 +118,7 @@ uint8_t CLinkProtocol::ReadControl()
 
 bool CLinkProtocol::PacketFits() const
 {
-    if (GetMode() != kFramedMode)
+    if (GetMode() != LinkMode::kFramed)
         return !m_recvOversized;
     // In mode 1 the packet is the frame's content: its length field must not
     // claim more than the frame brought.
@@ -188,7 +187,7 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
         case kPacketCan:
             if (cancels != 0)
                 throw CMyException(KIVO_ERR_PACKET_CANCEL);
-            if (GetMode() == kFramedMode) {
+            if (GetMode() == LinkMode::kFramed) {
                 // Stands in for a data packet that no caller accepts.
                 std::memcpy(packet + kPacketHeaderSize, kCancelPacket, sizeof kCancelPacket);
                 PutLe16(packet + 3, sizeof kCancelPacket - 1);
