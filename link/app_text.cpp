@@ -4,19 +4,15 @@
 #include <climits>
 
 #include "../include/tessalink.h"
+#include "deadline.h"
 #include "link_protocol.h"
 #include "my_exception.h"
+#include "waits.h"
 
 namespace {
 
 constexpr uint8_t kEndOfText = 0x1A;
 constexpr size_t kPieceLimit = 8190;   // bytes of a line sent in one piece
-constexpr unsigned kTextReadTimeoutMs = 1000;
-
-// A text receive in modes 0 and 2 ends only with the handheld's end mark. A
-// handheld silent this long (the longest wait of the block exchange) is taken
-// for gone: the receive fails as a block receive does in mode 1.
-constexpr uint32_t kTextSilenceLimitMs = 360000;
 
 }  // namespace
 
@@ -53,8 +49,9 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
 {
     SetNotifyWindow(window);
     m_rxSeq = 1;
-    Platform &platform = CurrentPlatform();
-    uint32_t lastText = platform.TickCount();
+    // A text receive in the raw modes ends only with the handheld's end mark;
+    // a handheld gone silent fails it as a block receive fails in mode 1.
+    CDeadline silence(kHandheldGoneMs);
     try {
         uint8_t *text = m_buffer.get();
         for (;;) {
@@ -64,9 +61,8 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
                 output.Write(text, static_cast<size_t>(n));
                 if (text[n - 1] == kEndOfText)
                     return 0;
-                lastText = platform.TickCount();
-            } else if (GetMode() != LinkMode::kFramed &&
-                       platform.TickCount() - lastText >= kTextSilenceLimitMs) {
+                silence.Restart();
+            } else if (GetMode() != LinkMode::kFramed && silence.Passed()) {
                 throw CMyException(KIVO_ERR_BLOCK_RECV);
             }
         }

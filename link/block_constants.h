@@ -1,5 +1,5 @@
-// The wire values and waits of the connection handshake and the mode-1 block
-// exchange.
+// The wire values of the connection handshake and the mode-1 block exchange
+// (their waits are in waits.h).
 #ifndef TESSALINK_LINK_BLOCK_CONSTANTS_H
 #define TESSALINK_LINK_BLOCK_CONSTANTS_H
 
@@ -35,22 +35,5 @@ constexpr uint8_t kNoControl = 0xFF;  // no control frame came in the wait
 constexpr uint16_t kUnnumbered = 0xFFFF;
 constexpr unsigned kMaxBlockData = 512;
 constexpr int kBlockAttempts = 3;
-
-// Waits, in ms.
-constexpr uint32_t kFirstAttemptWaitMs = 360000;  // 6 minutes
-constexpr uint32_t kLaterAttemptWaitMs = 10000;
-constexpr uint32_t kEnqRepeatMs = 500;
-constexpr uint32_t kAckWaitMs = 1000;
-constexpr uint32_t kDataFrameWaitMs = 500;
-constexpr uint32_t kSettleMs = 500;
-
-// Once a frame header has come, the rest of the frame follows at line speed.
-// A line silent this long in the middle of a frame is dead: the frame counts
-// as not received, so that no call can hang for ever on a dead line.
-constexpr uint32_t kFrameSilenceLimitMs = 60000;
-
-// After a successful mode-2 operation the handheld drops CTS once it has
-// finished; a handheld that never does is not waited for longer than this.
-constexpr uint32_t kDrainWaitLimitMs = 360000;
 
 #endif

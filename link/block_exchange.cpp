@@ -6,18 +6,15 @@
 #include "../include/tessalink.h"
 #include "block_constants.h"
 #include "com_line.h"
+#include "deadline.h"
 #include "my_exception.h"
+#include "waits.h"
 
 namespace {
 
 bool IsRaw(LinkMode mode)
 {
     return mode == LinkMode::kRaw || mode == LinkMode::kRawWithDrainWait;
-}
-
-bool Passed(uint32_t now, uint32_t deadline)
-{
-    return static_cast<int32_t>(now - deadline) > 0;
 }
 
 uint16_t Sum16(const uint8_t *data, unsigned count)
@@ -105,8 +102,7 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
         Write(frame, sizeof frame);
         return 1;
     }
-    Platform &platform = CurrentPlatform();
-    const uint32_t deadline = platform.TickCount() + totalWaitMs;
+    const CDeadline total(totalWaitMs);
     for (;;) {
         Write(frame, sizeof frame);
         for (;;) {
@@ -116,7 +112,7 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
             if (reply == kNoControl)
                 break;
         }
-        if (static_cast<int32_t>(platform.TickCount() - deadline) >= 0)
+        if (total.Passed())
             return 0;
     }
 }
@@ -216,25 +212,21 @@ uint8_t CComLine::ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t 
 int CComLine::HuntFrame(uint32_t waitMs, int wantedKind)
 {
     enum { kIdle, kZeroSeen, kSyncSeen } state;
-    Platform &platform = CurrentPlatform();
     for (;;) {
-        uint32_t deadline = platform.TickCount() + waitMs;
-        uint32_t lastByte = platform.TickCount();
+        const CDeadline wait(waitMs);  // 0: no limit
+        CDeadline headerSilence(kFrameSilenceLimitMs);
         state = kIdle;
         int kind = 0;
         for (;;) {
             uint8_t b = 0;
-            if (ReadByte(&b, 1) == 0) {
-                const uint32_t now = platform.TickCount();
-                if (state == kIdle) {
-                    if (waitMs != 0 && Passed(now, deadline))
-                        return 0;
-                } else if (now - lastByte >= kFrameSilenceLimitMs) {
-                    return 0;  // a header begun and never finished
-                }
+            if (ReadByte(&b, kHuntReadMs) == 0) {
+                // Idle, the wait ends the hunt; a header begun and never
+                // finished ends it after the frame's silence limit.
+                if (state == kIdle ? wait.Passed() : headerSilence.Passed())
+                    return 0;
                 continue;
             }
-            lastByte = platform.TickCount();
+            headerSilence.Restart();
             if (state == kIdle) {
                 state = b == 0x00 ? kZeroSeen : kIdle;
             } else if (state == kZeroSeen) {

@@ -1,19 +1,10 @@
 #include "com_port.h"
 
 #include "../include/tessalink.h"
+#include "deadline.h"
 #include "my_exception.h"
 #include "port_messages.h"
-
-namespace {
-
-// The clock wraps after 2^32 ms; compare through the signed difference so
-// that a deadline across the wrap still lies in the future.
-bool DeadlinePassed(uint32_t now, uint32_t deadline)
-{
-    return static_cast<int32_t>(now - deadline) > 0;
-}
-
-}  // namespace
+#include "waits.h"
 
 CComPort::CComPort() : m_handle(kInvalidPort), m_notifyWindow(nullptr) {}
 
@@ -116,7 +107,7 @@ int CComPort::Read(void *buffer, unsigned count, unsigned timeoutMs)
         return 0;
     Platform &platform = CurrentPlatform();
     uint8_t *p = static_cast<uint8_t *>(buffer);
-    uint32_t deadline = platform.TickCount() + timeoutMs;
+    CDeadline silence(timeoutMs);  // 0: no limit
     unsigned total = 0;
     while (count > 0) {
         uint32_t got = 0;
@@ -129,19 +120,18 @@ int CComPort::Read(void *buffer, unsigned count, unsigned timeoutMs)
             total += got;
             p += got;
             count -= got;
-            deadline = platform.TickCount() + timeoutMs;
+            silence.Restart();
             continue;
         }
-        if (timeoutMs != 0 && DeadlinePassed(platform.TickCount(), deadline))
+        if (silence.Passed())
             break;
         PollWindow();
-        // Wait for input rather than spin; at most 1 ms, so that the window
-        // keeps seeing its polls and a cancel takes effect at once. A device
-        // whose reads fail may still report input ready: sleep instead.
+        // Wait for input rather than spin. A device whose reads fail may
+        // still report input ready: sleep instead.
         if (failed)
-            platform.Sleep(1);
+            platform.Sleep(kPollIntervalMs);
         else
-            platform.WaitReadable(m_handle, 1);
+            platform.WaitReadable(m_handle, kPollIntervalMs);
     }
     return static_cast<int>(total);
 }

@@ -4,6 +4,8 @@
 #include "../include/tessalink.h"
 #include "block_constants.h"
 #include "com_line.h"
+#include "deadline.h"
+#include "waits.h"
 
 int CComLine::Connect()
 {
@@ -33,7 +35,7 @@ int CComLine::Disconnect(int result)
         // The handheld drops CTS when it has finished; with CTS output flow
         // control that shows as output held for CTS.
         Platform &platform = CurrentPlatform();
-        const uint32_t start = platform.TickCount();
+        const CDeadline limit(kHandheldGoneMs);
         for (;;) {
             if (HasNotifyWindow() &&
                 platform.SendWindowMessage(m_notifyWindow, WM_LINK_POLL, 0, 0) != 0)
@@ -41,9 +43,9 @@ int CComLine::Disconnect(int result)
             bool ctsHold = false;
             if (!platform.QueryStatus(m_handle, &ctsHold) || ctsHold)
                 break;
-            if (platform.TickCount() - start >= kDrainWaitLimitMs)
+            if (limit.Passed())
                 break;
-            platform.Sleep(1);
+            platform.Sleep(kPollIntervalMs);
         }
     }
     return Close(result);
@@ -57,17 +59,17 @@ bool CComLine::Probe()
     SetLineState(withoutParity);
     platform.EscapeFunction(m_handle, kSetRts);
     platform.EscapeFunction(m_handle, kSetDtr);
-    Pause(100);
+    Pause(kProbeSignalsUpMs);
     platform.EscapeFunction(m_handle, kClrRts);
-    Pause(50);
+    Pause(kProbeRtsLowMs);
     platform.EscapeFunction(m_handle, kSetRts);
-    Pause(50);
+    Pause(kProbeRtsBackMs);
     platform.EscapeFunction(m_handle, kClrDtr);
     const uint8_t probe = kProbeByte;
     uint32_t written = 0;
     platform.WritePort(m_handle, &probe, 1, &written);
     // The handheld has exactly this long to answer: one read, no waiting.
-    Pause(10);
+    Pause(kProbeAnswerMs);
     uint8_t answer = 0;
     uint32_t got = 0;
     if (!platform.ReadPort(m_handle, &answer, 1, &got))
@@ -81,7 +83,7 @@ int CComLine::SwitchLine()
     uint32_t written = 0;
     platform.WritePort(m_handle, kSwitchSequence, sizeof kSwitchSequence, &written);
     platform.Purge(m_handle, kPurgeRxAbort | kPurgeRxClear);
-    Pause(3);
+    Pause(kSwitchPauseMs);
     platform.EscapeFunction(m_handle, kSetDtr);
     // Start from record 1 so that a failed read-back still applies a whole record.
     LineState current = m_lineState[ModeIndex(LinkMode::kFramed)];
@@ -93,12 +95,7 @@ int CComLine::SwitchLine()
 
 void CComLine::Pause(unsigned ms)
 {
-    Platform &platform = CurrentPlatform();
-    const uint32_t start = platform.TickCount();
-    for (;;) {
-        uint32_t elapsed = platform.TickCount() - start;
-        if (elapsed >= ms)
-            return;
-        platform.Sleep(ms - elapsed);
-    }
+    const CDeadline end(ms);
+    while (ms != 0 && !end.Passed())
+        CurrentPlatform().Sleep(end.RemainingMs());
 }

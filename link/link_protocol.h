@@ -87,8 +87,8 @@ protected:
     void ReceivePutAnswer();
     // Reads the rest of a packet whose header is in the receive buffer.
     void ReadPacketBody();
-    // Reads count bytes of the packet layer, failing with -102 after the
-    // handheld has been silent too long.
+    // Reads count bytes of the packet layer, failing with -102 once the
+    // handheld is taken for gone.
     void ReadOrFail(uint8_t *buffer, unsigned count);
     bool PacketFits() const;
 

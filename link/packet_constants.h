@@ -19,9 +19,4 @@ constexpr unsigned kPacketFraming = kPacketHeaderSize + kPacketTrailerSize;
 constexpr int kPacketSendings = 3;   // a packet goes out at most this often
 constexpr int kPacketAttempts = 3;   // received packets refused before giving up
 
-// The packet layer's reads wait for the handheld without a time-out of their
-// own. A handheld silent this long (as long as the longest wait of the block
-// exchange) is taken for gone: the exchange fails with -102.
-constexpr uint32_t kPacketSilenceLimitMs = 360000;
-
 #endif

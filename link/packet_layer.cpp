@@ -8,6 +8,7 @@
 #include "link_protocol.h"
 #include "my_exception.h"
 #include "packet_constants.h"
+#include "waits.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ void CLinkProtocol::WriteControl(uint8_t control)
 
 void CLinkProtocol::ReadOrFail(uint8_t *buffer, unsigned count)
 {
-    if (Read(buffer, count, kPacketSilenceLimitMs) != static_cast<int>(count))
+    if (Read(buffer, count, kHandheldGoneMs) != static_cast<int>(count))
         throw CMyException(KIVO_ERR_PACKET);
 }
 
