@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "control_codes.h"
+
 // Mode-1 start, sent without parity.
 constexpr uint8_t kProbeByte = 0xF0;
 constexpr uint8_t kProbeAnswerA = 0xF4;
@@ -24,12 +26,6 @@ constexpr uint8_t kDataFixedBytes[3] = {0x01, 0x40, 0xFE};
 constexpr unsigned kDataHeaderSize = 15;
 constexpr unsigned kControlFrameSize = 8;
 
-// Control codes.
-constexpr uint8_t kEnq = 0x05;
-constexpr uint8_t kAck = 0x06;
-constexpr uint8_t kNak = 0x15;
-constexpr uint8_t kSyn = 0x16;
-constexpr uint8_t kCan = 0x18;
 constexpr uint8_t kNoControl = 0xFF;  // no control frame came in the wait
 
 constexpr uint16_t kUnnumbered = 0xFFFF;

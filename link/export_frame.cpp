@@ -7,7 +7,6 @@
 namespace {
 
 constexpr int32_t kGateSendBlockSize = 4096;
-constexpr int32_t kSendBlockSizeAfterGate = 256;
 
 // False when the mode-2 gate stays shut: nothing is opened or changed.
 bool Enter(EntrySwitch entry)
@@ -33,7 +32,7 @@ void Leave(EntrySwitch entry)
     if (entry == EntrySwitch::kModeZero && g_link.GetMode() == LinkMode::kRaw)
         g_link.SetXon(ModeIndex(LinkMode::kRaw), 1);
     else if (entry == EntrySwitch::kModeTwoGate)
-        g_link.SetSendBlockSize(kSendBlockSizeAfterGate);
+        g_link.SetSendBlockSize(kDefaultBlockSize);
 }
 
 // The packet operations refuse unusable block sizes before any byte goes out,

@@ -1,15 +1,11 @@
-// The packet layer's control bytes, packet layout and limits.
+// The packet layer's packet layout and limits (its control bytes are in
+// control_codes.h).
 #ifndef TESSALINK_LINK_PACKET_CONSTANTS_H
 #define TESSALINK_LINK_PACKET_CONSTANTS_H
 
 #include <cstdint>
 
-constexpr uint8_t kSoh = 0x01;
-constexpr uint8_t kEot = 0x04;
-constexpr uint8_t kPacketEnq = 0x05;
-constexpr uint8_t kPacketAck = 0x06;
-constexpr uint8_t kPacketNak = 0x15;
-constexpr uint8_t kPacketCan = 0x18;
+#include "control_codes.h"
 
 // SOH, sequence, its complement, 16-bit length; the data; 16-bit checksum.
 constexpr unsigned kPacketHeaderSize = 5;

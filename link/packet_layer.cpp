@@ -152,11 +152,11 @@ void CLinkProtocol::SendChunk(const uint8_t *data, unsigned count)
             throw CMyException(KIVO_ERR_PACKET);
         WriteData(data, count);
         const uint8_t answer = ReadControl();
-        if (answer == kPacketCan)
+        if (answer == kCan)
             throw CMyException(KIVO_ERR_PACKET_CANCEL);
-        if (answer == kPacketAck)
+        if (answer == kAck)
             return;
-        if (answer != kPacketNak)
+        if (answer != kNak)
             throw CMyException(KIVO_ERR_PACKET);
     }
 }
@@ -165,11 +165,11 @@ void CLinkProtocol::EndTurn()
 {
     WriteControl(kEot);
     const uint8_t answer = ReadControl();
-    if (answer == kPacketCan)
+    if (answer == kCan)
         throw CMyException(KIVO_ERR_PACKET_CANCEL);
-    if (answer != kPacketAck)
+    if (answer != kAck)
         throw CMyException(KIVO_ERR_PACKET);
-    WriteControl(kPacketEnq);
+    WriteControl(kEnq);
 }
 
 // --- receiving ---
@@ -185,7 +185,7 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
             throw CMyException(KIVO_ERR_PACKET);
         ReadPacket();
         switch (packet[0]) {
-        case kPacketCan:
+        case kCan:
             if (cancels != 0)
                 throw CMyException(KIVO_ERR_PACKET_CANCEL);
             if (GetMode() == LinkMode::kFramed) {
@@ -194,21 +194,21 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
                 PutLe16(packet + 3, sizeof kCancelPacket - 1);
                 return false;
             }
-            WriteControl(kPacketEnq);
+            WriteControl(kEnq);
             cancels = 1;
             continue;
         case kSoh:
             break;
         case kEot: {
-            WriteControl(kPacketAck);
+            WriteControl(kAck);
             packet[0] = ReadControl();
-            if (packet[0] == kPacketCan)
+            if (packet[0] == kCan)
                 throw CMyException(KIVO_ERR_PACKET_CANCEL);
-            if (packet[0] != kPacketEnq)
+            if (packet[0] != kEnq)
                 throw CMyException(KIVO_ERR_PACKET);
             return true;
         }
-        case kPacketAck:
+        case kAck:
             continue;  // a stray acknowledgement costs nothing
         default:
             throw CMyException(KIVO_ERR_PACKET);
@@ -219,15 +219,15 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
         const unsigned length = Le16(packet + 3);
         const bool repeat = m_sequence >= 1 && packet[1] == m_sequence - 1;
         if (!PacketFits() || (packet[2] ^ 0xFF) != packet[1]) {
-            WriteControl(kPacketNak);
+            WriteControl(kNak);
         } else if (repeat) {
-            WriteControl(kPacketAck);  // sent again by the handheld: not used
+            WriteControl(kAck);  // sent again by the handheld: not used
         } else if (packet[1] != m_sequence ||
                    Checksum(packet + kPacketHeaderSize, length) !=
                        Le16(packet + kPacketHeaderSize + length)) {
-            WriteControl(kPacketNak);
+            WriteControl(kNak);
         } else {
-            WriteControl(kPacketAck);
+            WriteControl(kAck);
             return false;
         }
         ++attempts;
