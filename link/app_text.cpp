@@ -24,7 +24,7 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
         throw CFileError();
     m_totalSize = static_cast<int32_t>(size);
     m_txSeq = 1;
-    try {
+    return ResultOf([&] {
         uint8_t *piece = m_buffer.get();
         for (;;) {
             // Every byte of the piece is sent, zero bytes included: the text
@@ -39,10 +39,7 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
         }
         m_txSeq = 0xFFFF;
         SendByte(kEndOfText);
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    });
 }
 
 int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
@@ -52,7 +49,7 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
     // A text receive in the raw modes ends only with the handheld's end mark;
     // a handheld gone silent fails it as a block receive fails in mode 1.
     CDeadline silence(kHandheldGoneMs);
-    try {
+    return ResultOf([&] {
         uint8_t *text = m_buffer.get();
         for (;;) {
             const int n = Receive(text, kWorkBufferSize, kTextReadTimeoutMs);
@@ -60,13 +57,11 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
             if (n > 0) {
                 output.Write(text, static_cast<size_t>(n));
                 if (text[n - 1] == kEndOfText)
-                    return 0;
+                    return;
                 silence.Restart();
             } else if (GetMode() != LinkMode::kFramed && silence.Passed()) {
                 throw CMyException(KIVO_ERR_BLOCK_RECV);
             }
         }
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
+    });
 }

@@ -1,5 +1,7 @@
 #include "com_port.h"
 
+#include <utility>
+
 #include "../include/tessalink.h"
 #include "deadline.h"
 #include "my_exception.h"
@@ -14,6 +16,8 @@ int CComPort::Open(int port, const LineState *state)
 {
     if (IsOpen())
         throw CMyException(KIVO_ERR_NO_CONNECTION);
+    // The work buffer first: running out of memory opens nothing.
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[kWorkBufferSize]);
     Platform &platform = CurrentPlatform();
     m_handle = platform.OpenPort(port);
     if (m_handle == kInvalidPort) {
@@ -28,7 +32,7 @@ int CComPort::Open(int port, const LineState *state)
     if (state != nullptr)
         SetLineState(*state);
     platform.SetTimeouts(m_handle);
-    m_buffer.reset(new uint8_t[kWorkBufferSize]);
+    m_buffer = std::move(buffer);
     return 1;
 }
 

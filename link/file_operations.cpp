@@ -66,16 +66,13 @@ int CLinkProtocol::FetchReplies(const char *code, const char *text, CLinkFile &o
     const unsigned requestLength = FormatRequest(prefix, text, "");
     if (requestLength == 0)
         return KIVO_ERR_PACKET;
-    try {
+    return ResultOf([&] {
         SendCommand(code);
         m_sequence = 1;
         SendPacket(m_buffer.get(), requestLength);
         EndTurn();
         ReceiveReplies(code, output, reportProgress);
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    });
 }
 
 int CLinkProtocol::FileList(CLinkFile &output, const char *argument, WindowHandle window)
@@ -118,7 +115,7 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
     const unsigned requestLength = FormatRequest(inPackets ? "RFD" : "RDL", name, sizeText);
     if (requestLength == 0)
         return KIVO_ERR_PACKET;
-    try {
+    return ResultOf([&] {
         SendCommand(inPackets ? "FD" : "DL");
         uint8_t *piece = m_buffer.get();
         m_sequence = 1;
@@ -141,10 +138,7 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
         }
         EndTurn();
         ReceivePutAnswer();
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    });
 }
 
 int CLinkProtocol::PutFile(CLinkFile &input, const char *name, WindowHandle window)
@@ -165,15 +159,12 @@ int CLinkProtocol::DelFile(const char *name, WindowHandle window)
     const unsigned requestLength = FormatRequest("RFC", name, "");
     if (requestLength == 0)
         return KIVO_ERR_PACKET;
-    try {
+    return ResultOf([&] {
         SendCommand("FC");
         m_sequence = 1;
         SendPacket(m_buffer.get(), requestLength);
         EndTurn();
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    });
 }
 
 int CLinkProtocol::Release(WindowHandle window)
@@ -181,10 +172,7 @@ int CLinkProtocol::Release(WindowHandle window)
     SetNotifyWindow(window);
     if (!ReadyToRun())
         return KIVO_ERR_NO_CONNECTION;
-    try {
+    return ResultOf([&] {
         SendCommand("LE");
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    });
 }

@@ -71,7 +71,7 @@ TEST_F(PacketLayer, SendPacketAnswers)
         int code = 0;
         try {
             other.SendPacket(data, 3);
-        } catch (CMyException e) {
+        } catch (const CMyException &e) {
             code = e.GetCode();
         }
         EXPECT_EQ(code, c.code) << c.name;
@@ -116,7 +116,7 @@ TEST_P(ReceivePacketCases, Answer)
     bool ended = false;
     try {
         ended = link.ReceivePacket(c.expectEnd);
-    } catch (CMyException e) {
+    } catch (const CMyException &e) {
         code = e.GetCode();
     }
     EXPECT_EQ(code, c.code);
@@ -222,7 +222,7 @@ TEST_F(PacketLayer, SendCommandNeedsDok)
         int code = 0;
         try {
             other.SendCommand("FF");
-        } catch (CMyException e) {
+        } catch (const CMyException &e) {
             code = e.GetCode();
         }
         EXPECT_EQ(code, c.code) << c.name;
