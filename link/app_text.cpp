@@ -23,7 +23,7 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
     if (size > INT32_MAX)
         throw CFileError();
     m_totalSize = static_cast<int32_t>(size);
-    m_txSeq = 1;
+    NumberBlocksFrom(1);
     return ResultOf([&] {
         uint8_t *piece = m_buffer.get();
         for (;;) {
@@ -37,7 +37,7 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
             Send(piece, static_cast<unsigned>(n));
             NotifyProgress(n, m_totalSize);
         }
-        m_txSeq = 0xFFFF;
+        NumberBlocksFrom(kUnnumbered);  // the end mark goes unnumbered
         SendByte(kEndOfText);
     });
 }
@@ -45,7 +45,7 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
 int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
 {
     SetNotifyWindow(window);
-    m_rxSeq = 1;
+    ExpectBlocksFrom(1);
     // A text receive in the raw modes ends only with the handheld's end mark;
     // a handheld gone silent fails it as a block receive fails in mode 1.
     CDeadline silence(kHandheldGoneMs);

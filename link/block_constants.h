@@ -28,7 +28,6 @@ constexpr unsigned kControlFrameSize = 8;
 
 constexpr uint8_t kNoControl = 0xFF;  // no control frame came in the wait
 
-constexpr uint16_t kUnnumbered = 0xFFFF;
 constexpr unsigned kMaxBlockData = 512;
 constexpr int kBlockAttempts = 3;
 

@@ -9,25 +9,13 @@
 #include "deadline.h"
 #include "my_exception.h"
 #include "waits.h"
+#include "wire_words.h"
 
 namespace {
 
 bool IsRaw(LinkMode mode)
 {
     return mode == LinkMode::kRaw || mode == LinkMode::kRawWithDrainWait;
-}
-
-uint16_t Sum16(const uint8_t *data, unsigned count)
-{
-    uint16_t sum = 0;
-    for (unsigned i = 0; i < count; ++i)
-        sum = static_cast<uint16_t>(sum + data[i]);
-    return sum;
-}
-
-uint16_t Le16(const uint8_t *p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
 }  // namespace
@@ -120,13 +108,11 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
 void CComLine::SendDataFrame(const uint8_t *data, unsigned count)
 {
     uint8_t header[kDataHeaderSize] = {0, 0, 0, 0, 0, kFrameSync, kKindData, kDataSubKind};
-    header[8] = static_cast<uint8_t>(m_txSeq & 0xFF);
-    header[9] = static_cast<uint8_t>(m_txSeq >> 8);
+    PutLe16(header + 8, m_txSeq);
     std::memcpy(header + 10, kDataFixedBytes, sizeof kDataFixedBytes);
-    header[13] = static_cast<uint8_t>(count & 0xFF);
-    header[14] = static_cast<uint8_t>((count >> 8) & 0xFF);
-    const uint16_t sum = Sum16(data, count);
-    const uint8_t trailer[2] = {static_cast<uint8_t>(sum & 0xFF), static_cast<uint8_t>(sum >> 8)};
+    PutLe16(header + 13, count);
+    uint8_t trailer[2];
+    PutLe16(trailer, Sum16(data, count));
     Write(header, sizeof header);
     Write(data, count);
     Write(trailer, sizeof trailer);

@@ -15,6 +15,10 @@ struct PortSetting {
     int32_t xon;        // nonzero = XON/XOFF both ways
 };
 
+// A block number that stands for no number: a block sent so is taken
+// whatever number the receiver expects.
+constexpr uint16_t kUnnumbered = 0xFFFF;
+
 class CComLine : public CComPort {
 public:
     CComLine();
@@ -66,12 +70,17 @@ public:
     void SkipControlFrame();
 
     uint16_t GetTxSeq() const { return m_txSeq; }
-    void SetTxSeq(uint16_t seq) { m_txSeq = seq; }
     uint16_t GetRxSeq() const { return m_rxSeq; }
-    void SetRxSeq(uint16_t seq) { m_rxSeq = seq; }
     uint16_t GetRxLength() const { return m_rxLength; }
 
 protected:
+    // The blocks sent from now on carry the numbers first, first + 1, ...
+    // counting on after each acknowledged block; kUnnumbered sends them
+    // unnumbered.
+    void NumberBlocksFrom(uint16_t first) { m_txSeq = first; }
+    // The next block received must carry the number first, or none.
+    void ExpectBlocksFrom(uint16_t first) { m_rxSeq = first; }
+
     static bool IsModeIndex(int index) { return index >= 0 && index < kModeCount; }
 
     // Reads the rest of a frame whose header has come. False if the line fell
@@ -84,6 +93,8 @@ protected:
     PortSetting m_settings[kModeCount];
     LineState m_lineState[kModeCount];
     LinkMode m_mode;
+
+private:
     uint16_t m_rxLength;
     uint16_t m_txSeq;
     uint16_t m_rxSeq;

@@ -40,9 +40,8 @@ int CComPort::Close(int result)
 {
     if (!IsOpen())
         return result;
-    Platform &platform = CurrentPlatform();
-    platform.EscapeFunction(m_handle, kClrDtr);
-    platform.ClosePort(m_handle);
+    DropDtr();
+    CurrentPlatform().ClosePort(m_handle);
     m_handle = kInvalidPort;
     m_buffer.reset();
     return result;
@@ -59,19 +58,69 @@ int CComPort::SetLineState(const LineState &state)
 {
     if (!IsOpen())
         return 0;
-    Platform &platform = CurrentPlatform();
-    int result = platform.SetLineState(m_handle, state);
-    platform.EscapeFunction(m_handle, kSetRts);
-    platform.EscapeFunction(m_handle, kSetDtr);
+    const int result = CurrentPlatform().SetLineState(m_handle, state);
+    RaiseRts();
+    RaiseDtr();
     return result;
+}
+
+bool CComPort::CancelAsked()
+{
+    return HasNotifyWindow() &&
+           CurrentPlatform().SendWindowMessage(m_notifyWindow, WM_LINK_POLL, 0, 0) != 0;
 }
 
 void CComPort::PollWindow()
 {
-    if (!HasNotifyWindow())
-        return;
-    if (CurrentPlatform().SendWindowMessage(m_notifyWindow, WM_LINK_POLL, 0, 0) != 0)
+    if (CancelAsked())
         throw CMyException(KIVO_CANCELLED);
+}
+
+void CComPort::RaiseRts()
+{
+    CurrentPlatform().EscapeFunction(m_handle, kSetRts);
+}
+
+void CComPort::DropRts()
+{
+    CurrentPlatform().EscapeFunction(m_handle, kClrRts);
+}
+
+void CComPort::RaiseDtr()
+{
+    CurrentPlatform().EscapeFunction(m_handle, kSetDtr);
+}
+
+void CComPort::DropDtr()
+{
+    CurrentPlatform().EscapeFunction(m_handle, kClrDtr);
+}
+
+uint32_t CComPort::WriteOnce(const void *data, unsigned count)
+{
+    uint32_t written = 0;
+    if (!CurrentPlatform().WritePort(m_handle, data, count, &written))
+        written = 0;
+    return written;
+}
+
+uint32_t CComPort::ReadArrived(void *buffer, unsigned count)
+{
+    uint32_t got = 0;
+    if (!CurrentPlatform().ReadPort(m_handle, buffer, count, &got))
+        got = 0;
+    return got;
+}
+
+void CComPort::DiscardInput()
+{
+    CurrentPlatform().Purge(m_handle, kPurgeRxAbort | kPurgeRxClear);
+}
+
+bool CComPort::QueryCtsHold(bool &held)
+{
+    held = false;
+    return CurrentPlatform().QueryStatus(m_handle, &held) != 0;
 }
 
 void CComPort::NotifyProgress(uintptr_t bytes, intptr_t total)

@@ -34,18 +34,16 @@ int CComLine::Disconnect(int result)
     if (result == 0 && m_mode == LinkMode::kRawWithDrainWait && IsOpen()) {
         // The handheld drops CTS when it has finished; with CTS output flow
         // control that shows as output held for CTS.
-        Platform &platform = CurrentPlatform();
         const CDeadline limit(kHandheldGoneMs);
         for (;;) {
-            if (HasNotifyWindow() &&
-                platform.SendWindowMessage(m_notifyWindow, WM_LINK_POLL, 0, 0) != 0)
+            if (CancelAsked())
                 break;
             bool ctsHold = false;
-            if (!platform.QueryStatus(m_handle, &ctsHold) || ctsHold)
+            if (!QueryCtsHold(ctsHold) || ctsHold)
                 break;
             if (limit.Passed())
                 break;
-            platform.Sleep(kPollIntervalMs);
+            CurrentPlatform().Sleep(kPollIntervalMs);
         }
     }
     return Close(result);
@@ -53,38 +51,31 @@ int CComLine::Disconnect(int result)
 
 bool CComLine::Probe()
 {
-    Platform &platform = CurrentPlatform();
     LineState withoutParity = m_lineState[ModeIndex(LinkMode::kFramed)];
     withoutParity.Parity = NOPARITY;
     SetLineState(withoutParity);
-    platform.EscapeFunction(m_handle, kSetRts);
-    platform.EscapeFunction(m_handle, kSetDtr);
+    RaiseRts();
+    RaiseDtr();
     Pause(kProbeSignalsUpMs);
-    platform.EscapeFunction(m_handle, kClrRts);
+    DropRts();
     Pause(kProbeRtsLowMs);
-    platform.EscapeFunction(m_handle, kSetRts);
+    RaiseRts();
     Pause(kProbeRtsBackMs);
-    platform.EscapeFunction(m_handle, kClrDtr);
+    DropDtr();
     const uint8_t probe = kProbeByte;
-    uint32_t written = 0;
-    platform.WritePort(m_handle, &probe, 1, &written);
+    WriteOnce(&probe, 1);
     // The handheld has exactly this long to answer: one read, no waiting.
     Pause(kProbeAnswerMs);
     uint8_t answer = 0;
-    uint32_t got = 0;
-    if (!platform.ReadPort(m_handle, &answer, 1, &got))
-        got = 0;
-    return got == 1 && (answer == kProbeAnswerA || answer == kProbeAnswerB);
+    return ReadArrived(&answer, 1) == 1 && (answer == kProbeAnswerA || answer == kProbeAnswerB);
 }
 
 int CComLine::SwitchLine()
 {
-    Platform &platform = CurrentPlatform();
-    uint32_t written = 0;
-    platform.WritePort(m_handle, kSwitchSequence, sizeof kSwitchSequence, &written);
-    platform.Purge(m_handle, kPurgeRxAbort | kPurgeRxClear);
+    WriteOnce(kSwitchSequence, sizeof kSwitchSequence);
+    DiscardInput();
     Pause(kSwitchPauseMs);
-    platform.EscapeFunction(m_handle, kSetDtr);
+    RaiseDtr();
     // Start from record 1 so that a failed read-back still applies a whole record.
     LineState current = m_lineState[ModeIndex(LinkMode::kFramed)];
     GetLineState(current);

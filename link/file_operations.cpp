@@ -44,15 +44,6 @@ void CLinkProtocol::ReceiveReplies(const char *code, CLinkFile &output, bool rep
     }
 }
 
-void CLinkProtocol::ReceivePutAnswer()
-{
-    m_sequence = 1;
-    ReceivePacket(false);
-    const bool ended = ReceivePacket(true);
-    if (!ended || PacketDataLength() < 3 || std::memcmp(PacketData(), "AEX", 3) != 0)
-        throw CMyException(KIVO_ERR_WRONG_REPLY);
-}
-
 // The request-and-replies conversation of list ("FF") and get ("FU"): the
 // command, the request carrying the text, then the handheld's reply pieces
 // into the file.
@@ -137,7 +128,7 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
             NotifyProgress(got, m_totalSize);
         }
         EndTurn();
-        ReceivePutAnswer();
+        ReceiveAnswer("AEX", KIVO_ERR_WRONG_REPLY);
     });
 }
 

@@ -9,31 +9,7 @@
 #include "my_exception.h"
 #include "packet_constants.h"
 #include "waits.h"
-
-namespace {
-
-constexpr uint16_t kUnnumberedFrame = 0xFFFF;
-
-uint16_t Le16(const uint8_t *p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-void PutLe16(uint8_t *p, unsigned value)
-{
-    p[0] = static_cast<uint8_t>(value & 0xFF);
-    p[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
-}
-
-}  // namespace
-
-uint16_t CLinkProtocol::Checksum(const uint8_t *data, unsigned count)
-{
-    uint16_t sum = 0;
-    for (unsigned i = 0; i < count; ++i)
-        sum = static_cast<uint16_t>(sum + data[i]);
-    return sum;
-}
+#include "wire_words.h"
 
 unsigned CLinkProtocol::SendCapacity() const
 {
@@ -57,13 +33,13 @@ unsigned CLinkProtocol::PacketDataLength() const
 
 void CLinkProtocol::WriteData(const uint8_t *data, unsigned count)
 {
-    m_txSeq = kUnnumberedFrame;
+    NumberBlocksFrom(kUnnumbered);
     Send(data, count & 0xFFFF);
 }
 
 void CLinkProtocol::WriteControl(uint8_t control)
 {
-    m_txSeq = kUnnumberedFrame;
+    NumberBlocksFrom(kUnnumbered);
     SendByte(control);
 }
 
@@ -78,8 +54,9 @@ void CLinkProtocol::ReadPacket()
     uint8_t *packet = m_recvPacket.get();
     m_recvOversized = false;
     if (GetMode() == LinkMode::kFramed) {
-        m_rxSeq = 1;
-        Receive(packet, static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead, 0);
+        ExpectBlocksFrom(1);
+        m_recvFrameLength = static_cast<unsigned>(
+            Receive(packet, static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead, 0));
         return;
     }
     ReadOrFail(packet, 1);
@@ -112,7 +89,7 @@ uint8_t CLinkProtocol::ReadControl()
         return control;
     }
     std::vector<uint8_t> frame(static_cast<size_t>(m_recvBlockSize) + kPacketOverhead);
-    m_rxSeq = 1;
+    ExpectBlocksFrom(1);
     Receive(frame.data(), static_cast<unsigned>(frame.size()), 0);
     return frame[0];
 }
@@ -123,9 +100,8 @@ bool CLinkProtocol::PacketFits() const
         return !m_recvOversized;
     // In mode 1 the packet is the frame's content: its length field must not
     // claim more than the frame brought.
-    const unsigned frameLength = m_rxLength;
-    return frameLength >= kPacketFraming &&
-           Le16(m_recvPacket.get() + 3) + kPacketFraming <= frameLength;
+    return m_recvFrameLength >= kPacketFraming &&
+           Le16(m_recvPacket.get() + 3) + kPacketFraming <= m_recvFrameLength;
 }
 
 // --- sending ---
@@ -141,7 +117,7 @@ void CLinkProtocol::SendPacket(const uint8_t *data, unsigned count)
     PutLe16(packet + 3, count);
     if (count > 0)
         std::memmove(packet + kPacketHeaderSize, data, count);
-    PutLe16(packet + kPacketHeaderSize + count, Checksum(data, count));
+    PutLe16(packet + kPacketHeaderSize + count, Sum16(data, count));
     SendChunk(packet, count + kPacketFraming);
 }
 
@@ -223,7 +199,7 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
         } else if (repeat) {
             WriteControl(kAck);  // sent again by the handheld: not used
         } else if (packet[1] != m_sequence ||
-                   Checksum(packet + kPacketHeaderSize, length) !=
+                   Sum16(packet + kPacketHeaderSize, length) !=
                        Le16(packet + kPacketHeaderSize + length)) {
             WriteControl(kNak);
         } else {
@@ -234,15 +210,20 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
     }
 }
 
+void CLinkProtocol::ReceiveAnswer(const char *expected, int failure)
+{
+    m_sequence = 1;
+    ReceivePacket(false);
+    const bool ended = ReceivePacket(true);
+    if (!ended || PacketDataLength() < 3 || std::memcmp(PacketData(), expected, 3) != 0)
+        throw CMyException(failure);
+}
+
 void CLinkProtocol::SendCommand(const char *code)
 {
     const uint8_t command[3] = {'C', static_cast<uint8_t>(code[0]), static_cast<uint8_t>(code[1])};
     m_sequence = 1;
     SendPacket(command, sizeof command);
     EndTurn();
-    m_sequence = 1;
-    ReceivePacket(false);
-    const bool ended = ReceivePacket(true);
-    if (!ended || PacketDataLength() < 3 || std::memcmp(PacketData(), "DOK", 3) != 0)
-        throw CMyException(KIVO_ERR_NO_DOK);
+    ReceiveAnswer("DOK", KIVO_ERR_NO_DOK);
 }

@@ -64,7 +64,7 @@ TEST_F(PacketLayer, SendPacketAnswers)
     for (const Case &c : cases) {
         RawLink fresh(sim, 3);
         ASSERT_TRUE(fresh.open);
-        CLinkProtocol &other = fresh.link;
+        LinkProtocolSeam &other = fresh.link;
         fresh.line.SendToPc(c.answers.data(), c.answers.size(), sim.Now());
         other.SetSequence(7);
         const uint8_t data[] = {'x', 'y', 'z'};
@@ -216,7 +216,7 @@ TEST_F(PacketLayer, SendCommandNeedsDok)
     for (const Case &c : cases) {
         RawLink fresh(sim, 4);
         ASSERT_TRUE(fresh.open);
-        CLinkProtocol &other = fresh.link;
+        LinkProtocolSeam &other = fresh.link;
         const Bytes handheld = Join({{ACK, ACK}, c.answer, {EOT, ENQ}});
         fresh.line.SendToPc(handheld.data(), handheld.size(), sim.Now());
         int code = 0;
