@@ -1,5 +1,6 @@
 // CComLine: the three per-mode settings records, the line-state records built
-// from them, the link mode, and (later) the connection and block exchange.
+// from them, the link mode, the connection bracket, and moving data in the
+// selected mode (raw bytes, or the mode-1 block exchange).
 #ifndef TESSALINK_LINK_COM_LINE_H
 #define TESSALINK_LINK_COM_LINE_H
 

@@ -28,7 +28,7 @@ inline WindowHandle WindowOf(KIVO_HWND window)
 
 // The caller's file of an export: opened by the frame before the connection,
 // closed after it.
-struct CallerFileSpec {
+struct CallerFileToOpen {
     const char *path;
     FileAccess access;
 };
@@ -96,7 +96,7 @@ int RunExport(EntrySwitch entry, Operation &&operation) noexcept
 // An export with one caller's file, handed to the operation; -500 when it
 // cannot be opened, and then no port is opened.
 template <typename Operation>
-int RunExport(EntrySwitch entry, CallerFileSpec file, Operation &&operation) noexcept
+int RunExport(EntrySwitch entry, CallerFileToOpen file, Operation &&operation) noexcept
 {
     return RunFrame(entry, [&] {
         CCallerFile opened(file.path, file.access);
