@@ -1,12 +1,14 @@
 // The waits of the mode-1 block exchange, measured on the virtual clock
-// against a handheld scripted from the frame layout: how often ENQ goes out
-// while nobody answers, how long the sender waits for the ACK of its data
-// frame, and how long the receiver waits for the data frame after its SYN.
+// against a scripted handheld that answers with the handheld's own frames:
+// how often ENQ goes out while nobody answers, how long the sender waits for
+// the ACK of its data frame, and how long the receiver waits for the data
+// frame after its SYN.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <vector>
 
+#include "handheld/frames.h"
 #include "link/com_line.h"
 #include "support/code_of.h"
 #include "support/sim_fixture.h"
@@ -18,27 +20,6 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr uint8_t kEnq = 0x05, kAck = 0x06, kSyn = 0x16;
 constexpr uint8_t kSync = 0x96, kKindData = 0x81, kKindControl = 0x82;
-
-Bytes ControlFrame(uint8_t code)
-{
-    return {0, 0, 0, 0, 0, kSync, kKindControl, code};
-}
-
-Bytes DataFrame(const Bytes &data, uint16_t sequence)
-{
-    const size_t n = data.size();
-    Bytes frame = {0, 0, 0, 0, 0, kSync, kKindData, 0x10,
-                   static_cast<uint8_t>(sequence & 0xFF), static_cast<uint8_t>(sequence >> 8),
-                   0x01, 0x40, 0xFE, static_cast<uint8_t>(n & 0xFF), static_cast<uint8_t>(n >> 8)};
-    unsigned sum = 0;
-    for (uint8_t b : data) {
-        frame.push_back(b);
-        sum += b;
-    }
-    frame.push_back(static_cast<uint8_t>(sum & 0xFF));
-    frame.push_back(static_cast<uint8_t>((sum >> 8) & 0xFF));
-    return frame;
-}
 
 // A frame header the PC wrote: when, its kind, and for a control frame its code.
 struct SentFrame {
@@ -104,7 +85,7 @@ protected:
         port.SetMode(1);
         port.SetPort(1, kPort);
         ASSERT_EQ(port.Connect(), 1);  // the probe goes unanswered
-        line.AttachPeer(&handheld);
+        line.AttachPeer(&scripted);
     }
     void TearDown() override
     {
@@ -112,7 +93,7 @@ protected:
         SimFixture::TearDown();
     }
 
-    ScriptedHandheld handheld;
+    ScriptedHandheld scripted;
     CComLine port;
     uint8_t buffer[64] = {};
 };
@@ -131,7 +112,7 @@ TEST_F(BlockWaits, EnqIsRepeatedAfterEach500MsWithoutAnswer)
 
 TEST_F(BlockWaits, TheAckOfADataFrameIsAwaitedOneSecond)
 {
-    handheld.Answer(kEnq, ControlFrame(kSyn), 1);  // SYN at once, then never an ACK
+    scripted.Answer(kEnq, handheld::BuildControlFrame(kSyn), 1);  // SYN at once, then never an ACK
     EXPECT_EQ(CodeOf([&] { port.SendByte(0x41); }), KIVO_ERR_BLOCK_SEND);
     const std::vector<SentFrame> frames = FramesFromPc(line);
     ASSERT_EQ(frames.size(), 6u) << "ENQ and data frame, three times";
@@ -159,11 +140,11 @@ TEST_F(BlockWaits, TheDataFrameIsAwaited500MsAfterSyn)
         sim.AttachPort(7, &fresh);
         ScriptedHandheld peer;
         fresh.AttachPeer(&peer);
-        peer.Answer(kSyn, DataFrame({1, 2, 3}, 0xFFFF), c.delayMs);
+        peer.Answer(kSyn, handheld::BuildDataFrame({1, 2, 3}, 0xFFFF), c.delayMs);
         CComLine receiver;
         receiver.SetMode(1);
         ASSERT_EQ(receiver.Open(7, &receiver.LineStateOf(1)), 1);
-        const Bytes enq = ControlFrame(kEnq);
+        const Bytes enq = handheld::BuildControlFrame(kEnq);
         fresh.SendToPc(enq.data(), enq.size(), sim.Now());
         if (c.taken) {
             EXPECT_EQ(receiver.Receive(buffer, sizeof buffer, 0), 3);
