@@ -79,7 +79,8 @@ protected:
     // counting on after each acknowledged block; kUnnumbered sends them
     // unnumbered.
     void NumberBlocksFrom(uint16_t first) { m_txSeq = first; }
-    // The next block received must carry the number first, or none.
+    // The blocks received from now on must carry the numbers first,
+    // first + 1, ... (or none: an unnumbered block is always taken).
     void ExpectBlocksFrom(uint16_t first) { m_rxSeq = first; }
 
     static bool IsModeIndex(int index) { return index >= 0 && index < kModeCount; }

@@ -10,10 +10,11 @@
 #include "caller_file.h"
 #include "link_file.h"
 
-// Block sizes the packet operations can work with. Other sizes are stored as
-// given, but the operations refuse to run with them.
+// Block sizes the packet operations can work with: room for a piece's
+// three-byte code and one byte, and no more than the work buffer holds. Other
+// sizes are stored as given, but the operations refuse to run with them.
 constexpr int32_t kMinBlockSize = 4;
-constexpr int32_t kMaxBlockSize = 8192;
+constexpr int32_t kMaxBlockSize = static_cast<int32_t>(kWorkBufferSize);
 constexpr int32_t kDefaultBlockSize = 256;
 // A packet buffer holds the block plus the packet's framing.
 constexpr int32_t kPacketOverhead = 8;
