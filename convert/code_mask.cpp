@@ -1,5 +1,11 @@
 // KIVO_CodeMask: the code mask, in one pass: bytes are read at r and written at
 // w <= r, so a removal never moves the rest of the text.
+//
+// At each character start, in this order: a byte of the unassigned or
+// extension rows (RemovesPartner) becomes one space and takes the byte after
+// it with it; a double-byte character in one of the masked ranges
+// (MaskedPair) becomes two spaces; any other double-byte character, and any
+// other single byte, stays.
 #include "../include/tessalink.h"
 #include "convert.h"
 
@@ -25,7 +31,7 @@ void CodeMask(char *text, const CodePageTables &codePage)
         const uint8_t b = s[r];
         if (b == 0)
             break;
-        if (RemovesPartner(b)) {  // rule 1: one space, the partner removed
+        if (RemovesPartner(b)) {  // one space; the byte after it removed
             s[w++] = ' ';
             ++r;
             if (s[r] != 0)
@@ -36,12 +42,12 @@ void CodeMask(char *text, const CodePageTables &codePage)
                 s[w++] = b;
                 break;
             }
-            const bool masked = MaskedPair(static_cast<uint32_t>(b) << 8 | t);  // rule 2 or 3
+            const bool masked = MaskedPair(static_cast<uint32_t>(b) << 8 | t);
             s[w] = masked ? ' ' : b;
             s[w + 1] = masked ? ' ' : t;
             w += 2;
             r += 2;
-        } else {  // rule 4
+        } else {  // a single byte
             s[w++] = b;
             ++r;
         }

@@ -4,20 +4,15 @@
 #include <climits>
 
 #include "../include/tessalink.h"
+#include "deadline.h"
 #include "link_protocol.h"
 #include "my_exception.h"
+#include "waits.h"
 
 namespace {
 
 constexpr uint8_t kEndOfText = 0x1A;
 constexpr size_t kPieceLimit = 8190;   // bytes of a line sent in one piece
-constexpr unsigned kTextReadTimeoutMs = 1000;
-constexpr int kFramedMode = 1;
-
-// A text receive in modes 0 and 2 ends only with the handheld's end mark. A
-// handheld silent this long (the longest wait of the block exchange) is taken
-// for gone: the receive fails as a block receive does in mode 1.
-constexpr uint32_t kTextSilenceLimitMs = 360000;
 
 }  // namespace
 
@@ -28,8 +23,8 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
     if (size > INT32_MAX)
         throw CFileError();
     m_totalSize = static_cast<int32_t>(size);
-    m_txSeq = 1;
-    try {
+    NumberBlocksFrom(1);
+    return ResultOf([&] {
         uint8_t *piece = m_buffer.get();
         for (;;) {
             // Every byte of the piece is sent, zero bytes included: the text
@@ -42,21 +37,19 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
             Send(piece, static_cast<unsigned>(n));
             NotifyProgress(n, m_totalSize);
         }
-        m_txSeq = 0xFFFF;
+        NumberBlocksFrom(kUnnumbered);  // the end mark goes unnumbered
         SendByte(kEndOfText);
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    });
 }
 
 int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
 {
     SetNotifyWindow(window);
-    m_rxSeq = 1;
-    Platform &platform = CurrentPlatform();
-    uint32_t lastText = platform.TickCount();
-    try {
+    ExpectBlocksFrom(1);
+    // A text receive in the raw modes ends only with the handheld's end mark;
+    // a handheld gone silent fails it as a block receive fails in mode 1.
+    CDeadline silence(kHandheldGoneMs);
+    return ResultOf([&] {
         uint8_t *text = m_buffer.get();
         for (;;) {
             const int n = Receive(text, kWorkBufferSize, kTextReadTimeoutMs);
@@ -64,14 +57,11 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
             if (n > 0) {
                 output.Write(text, static_cast<size_t>(n));
                 if (text[n - 1] == kEndOfText)
-                    return 0;
-                lastText = platform.TickCount();
-            } else if (GetMode() != kFramedMode &&
-                       platform.TickCount() - lastText >= kTextSilenceLimitMs) {
+                    return;
+                silence.Restart();
+            } else if (GetMode() != LinkMode::kFramed && silence.Passed()) {
                 throw CMyException(KIVO_ERR_BLOCK_RECV);
             }
         }
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
+    });
 }

@@ -1,9 +1,11 @@
-// The wire values and waits of the connection handshake and the mode-1 block
-// exchange.
+// The wire values of the connection handshake and the mode-1 block exchange
+// (their waits are in waits.h).
 #ifndef TESSALINK_LINK_BLOCK_CONSTANTS_H
 #define TESSALINK_LINK_BLOCK_CONSTANTS_H
 
 #include <cstdint>
+
+#include "control_codes.h"
 
 // Mode-1 start, sent without parity.
 constexpr uint8_t kProbeByte = 0xF0;
@@ -24,33 +26,9 @@ constexpr uint8_t kDataFixedBytes[3] = {0x01, 0x40, 0xFE};
 constexpr unsigned kDataHeaderSize = 15;
 constexpr unsigned kControlFrameSize = 8;
 
-// Control codes.
-constexpr uint8_t kEnq = 0x05;
-constexpr uint8_t kAck = 0x06;
-constexpr uint8_t kNak = 0x15;
-constexpr uint8_t kSyn = 0x16;
-constexpr uint8_t kCan = 0x18;
 constexpr uint8_t kNoControl = 0xFF;  // no control frame came in the wait
 
-constexpr uint16_t kUnnumbered = 0xFFFF;
 constexpr unsigned kMaxBlockData = 512;
 constexpr int kBlockAttempts = 3;
-
-// Waits, in ms.
-constexpr uint32_t kFirstAttemptWaitMs = 360000;  // 6 minutes
-constexpr uint32_t kLaterAttemptWaitMs = 10000;
-constexpr uint32_t kEnqRepeatMs = 500;
-constexpr uint32_t kAckWaitMs = 1000;
-constexpr uint32_t kDataFrameWaitMs = 500;
-constexpr uint32_t kSettleMs = 500;
-
-// Once a frame header has come, the rest of the frame follows at line speed.
-// A line silent this long in the middle of a frame is dead: the frame counts
-// as not received, so that no call can hang for ever on a dead line.
-constexpr uint32_t kFrameSilenceLimitMs = 60000;
-
-// After a successful mode-2 operation the handheld drops CTS once it has
-// finished; a handheld that never does is not waited for longer than this.
-constexpr uint32_t kDrainWaitLimitMs = 360000;
 
 #endif

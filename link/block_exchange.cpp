@@ -6,30 +6,16 @@
 #include "../include/tessalink.h"
 #include "block_constants.h"
 #include "com_line.h"
+#include "deadline.h"
 #include "my_exception.h"
+#include "waits.h"
+#include "wire_words.h"
 
 namespace {
 
-constexpr int kRawModeA = 0;
-constexpr int kBlockMode = 1;
-constexpr int kRawModeB = 2;
-
-bool Passed(uint32_t now, uint32_t deadline)
+bool IsRaw(LinkMode mode)
 {
-    return static_cast<int32_t>(now - deadline) > 0;
-}
-
-uint16_t Sum16(const uint8_t *data, unsigned count)
-{
-    uint16_t sum = 0;
-    for (unsigned i = 0; i < count; ++i)
-        sum = static_cast<uint16_t>(sum + data[i]);
-    return sum;
-}
-
-uint16_t Le16(const uint8_t *p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+    return mode == LinkMode::kRaw || mode == LinkMode::kRawWithDrainWait;
 }
 
 }  // namespace
@@ -38,17 +24,17 @@ uint16_t Le16(const uint8_t *p)
 
 void CComLine::Send(const void *data, unsigned count)
 {
-    if (m_mode == kRawModeA || m_mode == kRawModeB)
+    if (IsRaw(m_mode))
         Write(data, count);
-    else if (m_mode == kBlockMode)
+    else if (m_mode == LinkMode::kFramed)
         SendData(static_cast<const uint8_t *>(data), count);
 }
 
 void CComLine::SendByte(int value)
 {
-    if (m_mode == kRawModeA || m_mode == kRawModeB) {
+    if (IsRaw(m_mode)) {
         WriteByte(value);
-    } else if (m_mode == kBlockMode) {
+    } else if (m_mode == LinkMode::kFramed) {
         const uint8_t one = static_cast<uint8_t>(value);
         SendData(&one, 1);
     }
@@ -56,9 +42,9 @@ void CComLine::SendByte(int value)
 
 int CComLine::Receive(void *buffer, unsigned count, unsigned timeoutMs)
 {
-    if (m_mode == kRawModeA || m_mode == kRawModeB)
+    if (IsRaw(m_mode))
         return Read(buffer, count, timeoutMs);
-    if (m_mode != kBlockMode)
+    if (m_mode != LinkMode::kFramed)
         return 0;
     m_rxLength = 0;
     ReceiveBlock(static_cast<uint8_t *>(buffer), count);
@@ -104,8 +90,7 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
         Write(frame, sizeof frame);
         return 1;
     }
-    Platform &platform = CurrentPlatform();
-    const uint32_t deadline = platform.TickCount() + totalWaitMs;
+    const CDeadline total(totalWaitMs);
     for (;;) {
         Write(frame, sizeof frame);
         for (;;) {
@@ -115,7 +100,7 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
             if (reply == kNoControl)
                 break;
         }
-        if (static_cast<int32_t>(platform.TickCount() - deadline) >= 0)
+        if (total.Passed())
             return 0;
     }
 }
@@ -123,13 +108,11 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
 void CComLine::SendDataFrame(const uint8_t *data, unsigned count)
 {
     uint8_t header[kDataHeaderSize] = {0, 0, 0, 0, 0, kFrameSync, kKindData, kDataSubKind};
-    header[8] = static_cast<uint8_t>(m_txSeq & 0xFF);
-    header[9] = static_cast<uint8_t>(m_txSeq >> 8);
+    PutLe16(header + 8, m_txSeq);
     std::memcpy(header + 10, kDataFixedBytes, sizeof kDataFixedBytes);
-    header[13] = static_cast<uint8_t>(count & 0xFF);
-    header[14] = static_cast<uint8_t>((count >> 8) & 0xFF);
-    const uint16_t sum = Sum16(data, count);
-    const uint8_t trailer[2] = {static_cast<uint8_t>(sum & 0xFF), static_cast<uint8_t>(sum >> 8)};
+    PutLe16(header + 13, count);
+    uint8_t trailer[2];
+    PutLe16(trailer, Sum16(data, count));
     Write(header, sizeof header);
     Write(data, count);
     Write(trailer, sizeof trailer);
@@ -215,25 +198,21 @@ uint8_t CComLine::ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t 
 int CComLine::HuntFrame(uint32_t waitMs, int wantedKind)
 {
     enum { kIdle, kZeroSeen, kSyncSeen } state;
-    Platform &platform = CurrentPlatform();
     for (;;) {
-        uint32_t deadline = platform.TickCount() + waitMs;
-        uint32_t lastByte = platform.TickCount();
+        const CDeadline wait(waitMs);  // 0: no limit
+        CDeadline headerSilence(kFrameSilenceLimitMs);
         state = kIdle;
         int kind = 0;
         for (;;) {
             uint8_t b = 0;
-            if (ReadByte(&b, 1) == 0) {
-                const uint32_t now = platform.TickCount();
-                if (state == kIdle) {
-                    if (waitMs != 0 && Passed(now, deadline))
-                        return 0;
-                } else if (now - lastByte >= kFrameSilenceLimitMs) {
-                    return 0;  // a header begun and never finished
-                }
+            if (ReadByte(&b, kHuntReadMs) == 0) {
+                // Idle, the wait ends the hunt; a header begun and never
+                // finished ends it after the frame's silence limit.
+                if (state == kIdle ? wait.Passed() : headerSilence.Passed())
+                    return 0;
                 continue;
             }
-            lastByte = platform.TickCount();
+            headerSilence.Restart();
             if (state == kIdle) {
                 state = b == 0x00 ? kZeroSeen : kIdle;
             } else if (state == kZeroSeen) {

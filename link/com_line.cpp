@@ -11,13 +11,10 @@ const PortSetting kDefaultSettings[kModeCount] = {
     {2, 115200, 0, 0},
 };
 
-// Mode 1 talks to the handheld without hardware flow control.
-constexpr int kModeWithoutCtsFlow = 1;
-
 }  // namespace
 
 CComLine::CComLine()
-    : m_handshake(1), m_mode(kNoMode), m_rxLength(0), m_txSeq(0), m_rxSeq(0)
+    : m_handshake(1), m_mode(LinkMode::kNone), m_rxLength(0), m_txSeq(0), m_rxSeq(0)
 {
     std::memset(m_lineState, 0, sizeof m_lineState);
     for (int i = 0; i < kModeCount; ++i)
@@ -32,7 +29,7 @@ int CComLine::SetMode(int mode)
 {
     if (!IsModeIndex(mode))
         return 0;
-    m_mode = mode;
+    m_mode = static_cast<LinkMode>(mode);
     return 1;
 }
 
@@ -77,7 +74,7 @@ void CComLine::BuildLineState(int index)
     state.fNull = 0;
     state.XonChar = 0x11;
     state.XoffChar = 0x13;
-    state.fOutxCtsFlow = index != kModeWithoutCtsFlow ? 1 : 0;
+    state.fOutxCtsFlow = index != ModeIndex(LinkMode::kFramed) ? 1 : 0;
     state.fRtsControl = RTS_CONTROL_ENABLE;
     state.fDtrControl = DTR_CONTROL_ENABLE;
 }

@@ -1,11 +1,13 @@
 // CComLine: the three per-mode settings records, the line-state records built
-// from them, the link mode, and (later) the connection and block exchange.
+// from them, the link mode, the connection bracket, and moving data in the
+// selected mode (raw bytes, or the mode-1 block exchange).
 #ifndef TESSALINK_LINK_COM_LINE_H
 #define TESSALINK_LINK_COM_LINE_H
 
 #include <cstdint>
 
 #include "com_port.h"
+#include "link_mode.h"
 
 struct PortSetting {
     int32_t port;       // COM port number: 1 opens COM1
@@ -14,15 +16,16 @@ struct PortSetting {
     int32_t xon;        // nonzero = XON/XOFF both ways
 };
 
-constexpr int kModeCount = 3;
-constexpr int kNoMode = -1;
+// A block number that stands for no number: a block sent so is taken
+// whatever number the receiver expects.
+constexpr uint16_t kUnnumbered = 0xFFFF;
 
 class CComLine : public CComPort {
 public:
     CComLine();
     ~CComLine() override;
 
-    int GetMode() const { return m_mode; }
+    LinkMode GetMode() const { return m_mode; }
     int SetMode(int mode);
     int SetPort(int index, int port);
     int SetBaud(int index, int baud);
@@ -68,12 +71,18 @@ public:
     void SkipControlFrame();
 
     uint16_t GetTxSeq() const { return m_txSeq; }
-    void SetTxSeq(uint16_t seq) { m_txSeq = seq; }
     uint16_t GetRxSeq() const { return m_rxSeq; }
-    void SetRxSeq(uint16_t seq) { m_rxSeq = seq; }
     uint16_t GetRxLength() const { return m_rxLength; }
 
 protected:
+    // The blocks sent from now on carry the numbers first, first + 1, ...
+    // counting on after each acknowledged block; kUnnumbered sends them
+    // unnumbered.
+    void NumberBlocksFrom(uint16_t first) { m_txSeq = first; }
+    // The blocks received from now on must carry the numbers first,
+    // first + 1, ... (or none: an unnumbered block is always taken).
+    void ExpectBlocksFrom(uint16_t first) { m_rxSeq = first; }
+
     static bool IsModeIndex(int index) { return index >= 0 && index < kModeCount; }
 
     // Reads the rest of a frame whose header has come. False if the line fell
@@ -85,7 +94,9 @@ protected:
     int32_t m_handshake;
     PortSetting m_settings[kModeCount];
     LineState m_lineState[kModeCount];
-    int32_t m_mode;
+    LinkMode m_mode;
+
+private:
     uint16_t m_rxLength;
     uint16_t m_txSeq;
     uint16_t m_rxSeq;

@@ -1,19 +1,12 @@
 #include "com_port.h"
 
+#include <utility>
+
 #include "../include/tessalink.h"
+#include "deadline.h"
 #include "my_exception.h"
 #include "port_messages.h"
-
-namespace {
-
-// The clock wraps after 2^32 ms; compare through the signed difference so
-// that a deadline across the wrap still lies in the future.
-bool DeadlinePassed(uint32_t now, uint32_t deadline)
-{
-    return static_cast<int32_t>(now - deadline) > 0;
-}
-
-}  // namespace
+#include "waits.h"
 
 CComPort::CComPort() : m_handle(kInvalidPort), m_notifyWindow(nullptr) {}
 
@@ -23,6 +16,8 @@ int CComPort::Open(int port, const LineState *state)
 {
     if (IsOpen())
         throw CMyException(KIVO_ERR_NO_CONNECTION);
+    // The work buffer first: running out of memory opens nothing.
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[kWorkBufferSize]);
     Platform &platform = CurrentPlatform();
     m_handle = platform.OpenPort(port);
     if (m_handle == kInvalidPort) {
@@ -37,7 +32,7 @@ int CComPort::Open(int port, const LineState *state)
     if (state != nullptr)
         SetLineState(*state);
     platform.SetTimeouts(m_handle);
-    m_buffer.reset(new uint8_t[kWorkBufferSize]);
+    m_buffer = std::move(buffer);
     return 1;
 }
 
@@ -45,9 +40,8 @@ int CComPort::Close(int result)
 {
     if (!IsOpen())
         return result;
-    Platform &platform = CurrentPlatform();
-    platform.EscapeFunction(m_handle, kClrDtr);
-    platform.ClosePort(m_handle);
+    DropDtr();
+    CurrentPlatform().ClosePort(m_handle);
     m_handle = kInvalidPort;
     m_buffer.reset();
     return result;
@@ -64,19 +58,69 @@ int CComPort::SetLineState(const LineState &state)
 {
     if (!IsOpen())
         return 0;
-    Platform &platform = CurrentPlatform();
-    int result = platform.SetLineState(m_handle, state);
-    platform.EscapeFunction(m_handle, kSetRts);
-    platform.EscapeFunction(m_handle, kSetDtr);
+    const int result = CurrentPlatform().SetLineState(m_handle, state);
+    RaiseRts();
+    RaiseDtr();
     return result;
+}
+
+bool CComPort::CancelAsked()
+{
+    return HasNotifyWindow() &&
+           CurrentPlatform().SendWindowMessage(m_notifyWindow, WM_LINK_POLL, 0, 0) != 0;
 }
 
 void CComPort::PollWindow()
 {
-    if (!HasNotifyWindow())
-        return;
-    if (CurrentPlatform().SendWindowMessage(m_notifyWindow, WM_LINK_POLL, 0, 0) != 0)
+    if (CancelAsked())
         throw CMyException(KIVO_CANCELLED);
+}
+
+void CComPort::RaiseRts()
+{
+    CurrentPlatform().EscapeFunction(m_handle, kSetRts);
+}
+
+void CComPort::DropRts()
+{
+    CurrentPlatform().EscapeFunction(m_handle, kClrRts);
+}
+
+void CComPort::RaiseDtr()
+{
+    CurrentPlatform().EscapeFunction(m_handle, kSetDtr);
+}
+
+void CComPort::DropDtr()
+{
+    CurrentPlatform().EscapeFunction(m_handle, kClrDtr);
+}
+
+uint32_t CComPort::WriteOnce(const void *data, unsigned count)
+{
+    uint32_t written = 0;
+    if (!CurrentPlatform().WritePort(m_handle, data, count, &written))
+        written = 0;
+    return written;
+}
+
+uint32_t CComPort::ReadArrived(void *buffer, unsigned count)
+{
+    uint32_t got = 0;
+    if (!CurrentPlatform().ReadPort(m_handle, buffer, count, &got))
+        got = 0;
+    return got;
+}
+
+void CComPort::DiscardInput()
+{
+    CurrentPlatform().Purge(m_handle, kPurgeRxAbort | kPurgeRxClear);
+}
+
+bool CComPort::QueryCtsHold(bool &held)
+{
+    held = false;
+    return CurrentPlatform().QueryStatus(m_handle, &held) != 0;
 }
 
 void CComPort::NotifyProgress(uintptr_t bytes, intptr_t total)
@@ -116,7 +160,7 @@ int CComPort::Read(void *buffer, unsigned count, unsigned timeoutMs)
         return 0;
     Platform &platform = CurrentPlatform();
     uint8_t *p = static_cast<uint8_t *>(buffer);
-    uint32_t deadline = platform.TickCount() + timeoutMs;
+    CDeadline silence(timeoutMs);  // 0: no limit
     unsigned total = 0;
     while (count > 0) {
         uint32_t got = 0;
@@ -129,19 +173,18 @@ int CComPort::Read(void *buffer, unsigned count, unsigned timeoutMs)
             total += got;
             p += got;
             count -= got;
-            deadline = platform.TickCount() + timeoutMs;
+            silence.Restart();
             continue;
         }
-        if (timeoutMs != 0 && DeadlinePassed(platform.TickCount(), deadline))
+        if (silence.Passed())
             break;
         PollWindow();
-        // Wait for input rather than spin; at most 1 ms, so that the window
-        // keeps seeing its polls and a cancel takes effect at once. A device
-        // whose reads fail may still report input ready: sleep instead.
+        // Wait for input rather than spin. A device whose reads fail may
+        // still report input ready: sleep instead.
         if (failed)
-            platform.Sleep(1);
+            platform.Sleep(kPollIntervalMs);
         else
-            platform.WaitReadable(m_handle, 1);
+            platform.WaitReadable(m_handle, kPollIntervalMs);
     }
     return static_cast<int>(total);
 }

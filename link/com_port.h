@@ -43,8 +43,27 @@ public:
     uint8_t *WorkBuffer() { return m_buffer.get(); }
 
 protected:
-    // Sends WM_LINK_POLL if a window is set; a nonzero answer raises 999.
+    // Sends WM_LINK_POLL if a window is set; true when it answers nonzero
+    // (the caller asks to cancel).
+    bool CancelAsked();
+    // As CancelAsked, but a cancel raises 999.
     void PollWindow();
+    // Raise and drop the modem signals.
+    void RaiseRts();
+    void DropRts();
+    void RaiseDtr();
+    void DropDtr();
+    // One write of the bytes, without a cancel poll and without writing again
+    // what it left: the number written.
+    uint32_t WriteOnce(const void *data, unsigned count);
+    // One read of what has already arrived, up to count bytes, without
+    // waiting: the number read.
+    uint32_t ReadArrived(void *buffer, unsigned count);
+    // Discards the input received and not yet read.
+    void DiscardInput();
+    // Whether output is held because CTS is low; false when the port's status
+    // cannot be read.
+    bool QueryCtsHold(bool &held);
     // Sends WM_LINK_PROGRESS if a window is set; the answer is ignored.
     void NotifyProgress(uintptr_t bytes, intptr_t total);
 

@@ -4,26 +4,24 @@
 #include "../include/tessalink.h"
 #include "block_constants.h"
 #include "com_line.h"
-
-namespace {
-constexpr int kModeWithHandshake = 1;
-constexpr int kModeWithDrainWait = 2;
-}  // namespace
+#include "deadline.h"
+#include "waits.h"
 
 int CComLine::Connect()
 {
     // No mode selected: there is no record to open with. No message either:
     // no port was tried.
-    if (!IsModeIndex(m_mode))
+    if (m_mode == LinkMode::kNone)
         return 0;
-    int opened = Open(m_settings[m_mode].port, &m_lineState[m_mode]);
+    const int index = ModeIndex(m_mode);
+    int opened = Open(m_settings[index].port, &m_lineState[index]);
     if (!IsOpen())
         return opened;
-    if (m_mode == kModeWithHandshake && m_handshake != 0) {
+    if (m_mode == LinkMode::kFramed && m_handshake != 0) {
         if (Probe()) {
             SwitchLine();
         } else {
-            LineState record = m_lineState[kModeWithHandshake];
+            LineState record = m_lineState[index];
             SetLineState(record);
         }
     }
@@ -33,21 +31,19 @@ int CComLine::Connect()
 
 int CComLine::Disconnect(int result)
 {
-    if (result == 0 && m_mode == kModeWithDrainWait && IsOpen()) {
+    if (result == 0 && m_mode == LinkMode::kRawWithDrainWait && IsOpen()) {
         // The handheld drops CTS when it has finished; with CTS output flow
         // control that shows as output held for CTS.
-        Platform &platform = CurrentPlatform();
-        const uint32_t start = platform.TickCount();
+        const CDeadline limit(kHandheldGoneMs);
         for (;;) {
-            if (HasNotifyWindow() &&
-                platform.SendWindowMessage(m_notifyWindow, WM_LINK_POLL, 0, 0) != 0)
+            if (CancelAsked())
                 break;
             bool ctsHold = false;
-            if (!platform.QueryStatus(m_handle, &ctsHold) || ctsHold)
+            if (!QueryCtsHold(ctsHold) || ctsHold)
                 break;
-            if (platform.TickCount() - start >= kDrainWaitLimitMs)
+            if (limit.Passed())
                 break;
-            platform.Sleep(1);
+            CurrentPlatform().Sleep(kPollIntervalMs);
         }
     }
     return Close(result);
@@ -55,40 +51,33 @@ int CComLine::Disconnect(int result)
 
 bool CComLine::Probe()
 {
-    Platform &platform = CurrentPlatform();
-    LineState withoutParity = m_lineState[kModeWithHandshake];
+    LineState withoutParity = m_lineState[ModeIndex(LinkMode::kFramed)];
     withoutParity.Parity = NOPARITY;
     SetLineState(withoutParity);
-    platform.EscapeFunction(m_handle, kSetRts);
-    platform.EscapeFunction(m_handle, kSetDtr);
-    Pause(100);
-    platform.EscapeFunction(m_handle, kClrRts);
-    Pause(50);
-    platform.EscapeFunction(m_handle, kSetRts);
-    Pause(50);
-    platform.EscapeFunction(m_handle, kClrDtr);
+    RaiseRts();
+    RaiseDtr();
+    Pause(kProbeSignalsUpMs);
+    DropRts();
+    Pause(kProbeRtsLowMs);
+    RaiseRts();
+    Pause(kProbeRtsBackMs);
+    DropDtr();
     const uint8_t probe = kProbeByte;
-    uint32_t written = 0;
-    platform.WritePort(m_handle, &probe, 1, &written);
+    WriteOnce(&probe, 1);
     // The handheld has exactly this long to answer: one read, no waiting.
-    Pause(10);
+    Pause(kProbeAnswerMs);
     uint8_t answer = 0;
-    uint32_t got = 0;
-    if (!platform.ReadPort(m_handle, &answer, 1, &got))
-        got = 0;
-    return got == 1 && (answer == kProbeAnswerA || answer == kProbeAnswerB);
+    return ReadArrived(&answer, 1) == 1 && (answer == kProbeAnswerA || answer == kProbeAnswerB);
 }
 
 int CComLine::SwitchLine()
 {
-    Platform &platform = CurrentPlatform();
-    uint32_t written = 0;
-    platform.WritePort(m_handle, kSwitchSequence, sizeof kSwitchSequence, &written);
-    platform.Purge(m_handle, kPurgeRxAbort | kPurgeRxClear);
-    Pause(3);
-    platform.EscapeFunction(m_handle, kSetDtr);
+    WriteOnce(kSwitchSequence, sizeof kSwitchSequence);
+    DiscardInput();
+    Pause(kSwitchPauseMs);
+    RaiseDtr();
     // Start from record 1 so that a failed read-back still applies a whole record.
-    LineState current = m_lineState[kModeWithHandshake];
+    LineState current = m_lineState[ModeIndex(LinkMode::kFramed)];
     GetLineState(current);
     current.Parity = ODDPARITY;
     SetLineState(current);
@@ -97,12 +86,7 @@ int CComLine::SwitchLine()
 
 void CComLine::Pause(unsigned ms)
 {
-    Platform &platform = CurrentPlatform();
-    const uint32_t start = platform.TickCount();
-    for (;;) {
-        uint32_t elapsed = platform.TickCount() - start;
-        if (elapsed >= ms)
-            return;
-        platform.Sleep(ms - elapsed);
-    }
+    const CDeadline end(ms);
+    while (ms != 0 && !end.Passed())
+        CurrentPlatform().Sleep(end.RemainingMs());
 }

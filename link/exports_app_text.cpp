@@ -10,14 +10,14 @@ KIVO_API int32_t KIVO_CALL KIVO_AppTextSend(const char *path, KIVO_HWND window)
 {
     if (!CurrentPlatform().FileExists(path))
         return KIVO_ERR_FILE;
-    return RunWithFile(EntrySwitch::kNone, path, FileAccess::kRead, [&](CCallerFile &file) {
+    return RunExport(EntrySwitch::kNone, {path, FileAccess::kRead}, [&](CCallerFile &file) {
         return g_link.SendAppText(file, WindowOf(window));
     });
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_AppTextRecv(const char *path, KIVO_HWND window)
 {
-    return RunWithFile(EntrySwitch::kNone, path, FileAccess::kWrite, [&](CCallerFile &file) {
+    return RunExport(EntrySwitch::kNone, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
         return g_link.ReceiveAppText(file, WindowOf(window));
     });
 }

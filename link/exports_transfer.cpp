@@ -31,7 +31,7 @@ int32_t PutOne(PutKind kind, bool release, const char *path, const char *name, K
         return KIVO_ERR_NO_CONNECTION;
     const EntrySwitch entry =
         kind == PutKind::kPackets ? EntrySwitch::kModeZero : EntrySwitch::kModeTwoGate;
-    return RunWithFile(entry, path, FileAccess::kRead, [&](CCallerFile &file) {
+    return RunExport(entry, {path, FileAccess::kRead}, [&](CCallerFile &file) {
         return ReleaseAfter(Put(kind, file, name, window), release);
     });
 }
@@ -42,7 +42,7 @@ int32_t PutList(PutKind kind, bool release, const char *paths, const char *names
         return KIVO_ERR_NO_CONNECTION;
     const EntrySwitch entry =
         kind == PutKind::kPackets ? EntrySwitch::kModeZero : EntrySwitch::kModeTwoGate;
-    return RunWithoutFile(entry, [&] {
+    return RunExport(entry, [&] {
         CNameList localPaths(paths);
         CNameList handheldNames(names);
         int result = KIVO_ERR_NO_CONNECTION;  // no pair at all
@@ -72,7 +72,7 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkFileList(const char *path, const char *argum
 {
     if (argument == nullptr)
         return KIVO_ERR_NO_CONNECTION;
-    return RunWithFile(EntrySwitch::kModeZero, path, FileAccess::kWrite, [&](CCallerFile &file) {
+    return RunExport(EntrySwitch::kModeZero, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
         return g_link.FileList(file, argument, WindowOf(window));
     });
 }
@@ -81,7 +81,7 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkGetFile(const char *path, const char *name, 
 {
     if (name == nullptr)
         return KIVO_ERR_NO_CONNECTION;
-    return RunWithFile(EntrySwitch::kModeZero, path, FileAccess::kWrite, [&](CCallerFile &file) {
+    return RunExport(EntrySwitch::kModeZero, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
         return g_link.GetFile(file, name, WindowOf(window));
     });
 }
@@ -132,13 +132,12 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkDelFile(const char *name, KIVO_HWND window)
 {
     if (name == nullptr)
         return KIVO_ERR_NO_CONNECTION;
-    return RunWithoutFile(EntrySwitch::kModeZero,
-                          [&] { return g_link.DelFile(name, WindowOf(window)); });
+    return RunExport(EntrySwitch::kModeZero, [&] { return g_link.DelFile(name, WindowOf(window)); });
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkRelease(KIVO_HWND window)
 {
-    return RunWithoutFile(EntrySwitch::kModeZero, [&] { return g_link.Release(WindowOf(window)); });
+    return RunExport(EntrySwitch::kModeZero, [&] { return g_link.Release(WindowOf(window)); });
 }
 
 }

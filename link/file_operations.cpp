@@ -9,10 +9,6 @@
 #include "link_protocol.h"
 #include "my_exception.h"
 
-namespace {
-constexpr int kFramedMode = 1;
-}  // namespace
-
 bool CLinkProtocol::ReadyToRun() const
 {
     return BlockSizesUsable() && IsOpen() && m_buffer != nullptr;
@@ -37,7 +33,7 @@ void CLinkProtocol::ReceiveReplies(const char *code, CLinkFile &output, bool rep
         const uint8_t *data = PacketData();
         const unsigned length = PacketDataLength();
         if (length < 3 || data[1] != code[0] || data[2] != code[1]) {
-            if (GetMode() != kFramedMode)
+            if (GetMode() != LinkMode::kFramed)
                 ReceivePacket(true);  // take the handheld's end of turn first
             throw CMyException(KIVO_ERR_WRONG_REPLY);
         }
@@ -46,15 +42,6 @@ void CLinkProtocol::ReceiveReplies(const char *code, CLinkFile &output, bool rep
         if (reportProgress)
             NotifyProgress(length - 3, 0);
     }
-}
-
-void CLinkProtocol::ReceivePutAnswer()
-{
-    m_sequence = 1;
-    ReceivePacket(false);
-    const bool ended = ReceivePacket(true);
-    if (!ended || PacketDataLength() < 3 || std::memcmp(PacketData(), "AEX", 3) != 0)
-        throw CMyException(KIVO_ERR_WRONG_REPLY);
 }
 
 // The request-and-replies conversation of list ("FF") and get ("FU"): the
@@ -70,16 +57,13 @@ int CLinkProtocol::FetchReplies(const char *code, const char *text, CLinkFile &o
     const unsigned requestLength = FormatRequest(prefix, text, "");
     if (requestLength == 0)
         return KIVO_ERR_PACKET;
-    try {
+    return ResultOf([&] {
         SendCommand(code);
         m_sequence = 1;
         SendPacket(m_buffer.get(), requestLength);
         EndTurn();
         ReceiveReplies(code, output, reportProgress);
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    });
 }
 
 int CLinkProtocol::FileList(CLinkFile &output, const char *argument, WindowHandle window)
@@ -122,7 +106,7 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
     const unsigned requestLength = FormatRequest(inPackets ? "RFD" : "RDL", name, sizeText);
     if (requestLength == 0)
         return KIVO_ERR_PACKET;
-    try {
+    return ResultOf([&] {
         SendCommand(inPackets ? "FD" : "DL");
         uint8_t *piece = m_buffer.get();
         m_sequence = 1;
@@ -144,11 +128,8 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
             NotifyProgress(got, m_totalSize);
         }
         EndTurn();
-        ReceivePutAnswer();
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+        ReceiveAnswer("AEX", KIVO_ERR_WRONG_REPLY);
+    });
 }
 
 int CLinkProtocol::PutFile(CLinkFile &input, const char *name, WindowHandle window)
@@ -169,15 +150,12 @@ int CLinkProtocol::DelFile(const char *name, WindowHandle window)
     const unsigned requestLength = FormatRequest("RFC", name, "");
     if (requestLength == 0)
         return KIVO_ERR_PACKET;
-    try {
+    return ResultOf([&] {
         SendCommand("FC");
         m_sequence = 1;
         SendPacket(m_buffer.get(), requestLength);
         EndTurn();
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    });
 }
 
 int CLinkProtocol::Release(WindowHandle window)
@@ -185,10 +163,7 @@ int CLinkProtocol::Release(WindowHandle window)
     SetNotifyWindow(window);
     if (!ReadyToRun())
         return KIVO_ERR_NO_CONNECTION;
-    try {
+    return ResultOf([&] {
         SendCommand("LE");
-    } catch (CMyException e) {
-        return e.GetCode();
-    }
-    return 0;
+    });
 }

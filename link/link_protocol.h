@@ -10,10 +10,11 @@
 #include "caller_file.h"
 #include "link_file.h"
 
-// Block sizes the packet operations can work with. Other sizes are stored as
-// given, but the operations refuse to run with them.
+// Block sizes the packet operations can work with: room for a piece's
+// three-byte code and one byte, and no more than the work buffer holds. Other
+// sizes are stored as given, but the operations refuse to run with them.
 constexpr int32_t kMinBlockSize = 4;
-constexpr int32_t kMaxBlockSize = 8192;
+constexpr int32_t kMaxBlockSize = static_cast<int32_t>(kWorkBufferSize);
 constexpr int32_t kDefaultBlockSize = 256;
 // A packet buffer holds the block plus the packet's framing.
 constexpr int32_t kPacketOverhead = 8;
@@ -46,7 +47,6 @@ public:
     int ReceiveAppText(CLinkFile &output, WindowHandle window);
 
     // --- the packet layer ---
-    static uint16_t Checksum(const uint8_t *data, unsigned count);
     void WriteData(const uint8_t *data, unsigned count);
     void WriteControl(uint8_t control);
     void ReadPacket();
@@ -60,8 +60,6 @@ public:
     void SendCommand(const char *code);
 
     uint8_t GetSequence() const { return m_sequence; }
-    void SetSequence(uint8_t sequence) { m_sequence = sequence; }
-    const uint8_t *ReceivedPacket() const { return m_recvPacket.get(); }
     // Data bytes of the last accepted packet, and how many there are.
     const uint8_t *PacketData() const;
     unsigned PacketDataLength() const;
@@ -82,13 +80,14 @@ protected:
     // Receives the handheld's reply packets coded code, handing each piece to
     // the file, until the handheld ends its turn.
     void ReceiveReplies(const char *code, CLinkFile &output, bool reportProgress);
-    // Receives the handheld's answer packet and end of turn after a put; the
-    // answer must begin "AEX".
-    void ReceivePutAnswer();
+    // Receives the handheld's answer packet and the end of its turn: the
+    // answer must begin with the three bytes expected, or the exchange fails
+    // with failure ("DOK" after a command, "AEX" after a put).
+    void ReceiveAnswer(const char *expected, int failure);
     // Reads the rest of a packet whose header is in the receive buffer.
     void ReadPacketBody();
-    // Reads count bytes of the packet layer, failing with -102 after the
-    // handheld has been silent too long.
+    // Reads count bytes of the packet layer, failing with -102 once the
+    // handheld is taken for gone.
     void ReadOrFail(uint8_t *buffer, unsigned count);
     bool PacketFits() const;
 
@@ -101,6 +100,8 @@ protected:
     // Modes 0 and 2: the last packet read claimed more data than the receive
     // buffer holds; it was read off and is refused.
     bool m_recvOversized = false;
+    // Mode 1: the length of the data frame that brought the last packet.
+    unsigned m_recvFrameLength = 0;
 };
 
 #endif

@@ -1,5 +1,5 @@
 // CMyException: the one exception with which failures travel inside the
-// library. Raised and caught by value; never leaves an export.
+// library. Raised by value and caught by reference; never leaves an export.
 #ifndef TESSALINK_LINK_MY_EXCEPTION_H
 #define TESSALINK_LINK_MY_EXCEPTION_H
 
@@ -19,5 +19,20 @@ private:
     int m_code;
     std::string m_message;  // no raise in this library sets a message
 };
+
+// The one way out of a conversation: runs it and gives 0 when it ran to its
+// end, or the code of the CMyException that ended it. Anything else it raises
+// (a failure of the caller's file, running out of memory) goes on to the
+// export.
+template <typename Conversation>
+int ResultOf(Conversation &&conversation)
+{
+    try {
+        conversation();
+    } catch (const CMyException &e) {
+        return e.GetCode();
+    }
+    return 0;
+}
 
 #endif

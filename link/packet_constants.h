@@ -1,15 +1,11 @@
-// The packet layer's control bytes, packet layout and limits.
+// The packet layer's packet layout and limits (its control bytes are in
+// control_codes.h).
 #ifndef TESSALINK_LINK_PACKET_CONSTANTS_H
 #define TESSALINK_LINK_PACKET_CONSTANTS_H
 
 #include <cstdint>
 
-constexpr uint8_t kSoh = 0x01;
-constexpr uint8_t kEot = 0x04;
-constexpr uint8_t kPacketEnq = 0x05;
-constexpr uint8_t kPacketAck = 0x06;
-constexpr uint8_t kPacketNak = 0x15;
-constexpr uint8_t kPacketCan = 0x18;
+#include "control_codes.h"
 
 // SOH, sequence, its complement, 16-bit length; the data; 16-bit checksum.
 constexpr unsigned kPacketHeaderSize = 5;
@@ -18,10 +14,5 @@ constexpr unsigned kPacketFraming = kPacketHeaderSize + kPacketTrailerSize;
 
 constexpr int kPacketSendings = 3;   // a packet goes out at most this often
 constexpr int kPacketAttempts = 3;   // received packets refused before giving up
-
-// The packet layer's reads wait for the handheld without a time-out of their
-// own. A handheld silent this long (as long as the longest wait of the block
-// exchange) is taken for gone: the exchange fails with -102.
-constexpr uint32_t kPacketSilenceLimitMs = 360000;
 
 #endif

@@ -8,32 +8,8 @@
 #include "link_protocol.h"
 #include "my_exception.h"
 #include "packet_constants.h"
-
-namespace {
-
-constexpr int kFramedMode = 1;
-constexpr uint16_t kUnnumberedFrame = 0xFFFF;
-
-uint16_t Le16(const uint8_t *p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-void PutLe16(uint8_t *p, unsigned value)
-{
-    p[0] = static_cast<uint8_t>(value & 0xFF);
-    p[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
-}
-
-}  // namespace
-
-uint16_t CLinkProtocol::Checksum(const uint8_t *data, unsigned count)
-{
-    uint16_t sum = 0;
-    for (unsigned i = 0; i < count; ++i)
-        sum = static_cast<uint16_t>(sum + data[i]);
-    return sum;
-}
+#include "waits.h"
+#include "wire_words.h"
 
 unsigned CLinkProtocol::SendCapacity() const
 {
@@ -57,19 +33,19 @@ unsigned CLinkProtocol::PacketDataLength() const
 
 void CLinkProtocol::WriteData(const uint8_t *data, unsigned count)
 {
-    m_txSeq = kUnnumberedFrame;
+    NumberBlocksFrom(kUnnumbered);
     Send(data, count & 0xFFFF);
 }
 
 void CLinkProtocol::WriteControl(uint8_t control)
 {
-    m_txSeq = kUnnumberedFrame;
+    NumberBlocksFrom(kUnnumbered);
     SendByte(control);
 }
 
 void CLinkProtocol::ReadOrFail(uint8_t *buffer, unsigned count)
 {
-    if (Read(buffer, count, kPacketSilenceLimitMs) != static_cast<int>(count))
+    if (Read(buffer, count, kHandheldGoneMs) != static_cast<int>(count))
         throw CMyException(KIVO_ERR_PACKET);
 }
 
@@ -77,9 +53,10 @@ void CLinkProtocol::ReadPacket()
 {
     uint8_t *packet = m_recvPacket.get();
     m_recvOversized = false;
-    if (GetMode() == kFramedMode) {
-        m_rxSeq = 1;
-        Receive(packet, static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead, 0);
+    if (GetMode() == LinkMode::kFramed) {
+        ExpectBlocksFrom(1);
+        m_recvFrameLength = static_cast<unsigned>(
+            Receive(packet, static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead, 0));
         return;
     }
     ReadOrFail(packet, 1);
@@ -106,26 +83,25 @@ void CLinkProtocol::ReadPacketBody()
 
 uint8_t CLinkProtocol::ReadControl()
 {
-    if (GetMode() != kFramedMode) {
+    if (GetMode() != LinkMode::kFramed) {
         uint8_t control = 0;
         ReadOrFail(&control, 1);
         return control;
     }
     std::vector<uint8_t> frame(static_cast<size_t>(m_recvBlockSize) + kPacketOverhead);
-    m_rxSeq = 1;
+    ExpectBlocksFrom(1);
     Receive(frame.data(), static_cast<unsigned>(frame.size()), 0);
     return frame[0];
 }
 
 bool CLinkProtocol::PacketFits() const
 {
-    if (GetMode() != kFramedMode)
+    if (GetMode() != LinkMode::kFramed)
         return !m_recvOversized;
     // In mode 1 the packet is the frame's content: its length field must not
     // claim more than the frame brought.
-    const unsigned frameLength = m_rxLength;
-    return frameLength >= kPacketFraming &&
-           Le16(m_recvPacket.get() + 3) + kPacketFraming <= frameLength;
+    return m_recvFrameLength >= kPacketFraming &&
+           Le16(m_recvPacket.get() + 3) + kPacketFraming <= m_recvFrameLength;
 }
 
 // --- sending ---
@@ -141,7 +117,7 @@ void CLinkProtocol::SendPacket(const uint8_t *data, unsigned count)
     PutLe16(packet + 3, count);
     if (count > 0)
         std::memmove(packet + kPacketHeaderSize, data, count);
-    PutLe16(packet + kPacketHeaderSize + count, Checksum(data, count));
+    PutLe16(packet + kPacketHeaderSize + count, Sum16(data, count));
     SendChunk(packet, count + kPacketFraming);
 }
 
@@ -152,11 +128,11 @@ void CLinkProtocol::SendChunk(const uint8_t *data, unsigned count)
             throw CMyException(KIVO_ERR_PACKET);
         WriteData(data, count);
         const uint8_t answer = ReadControl();
-        if (answer == kPacketCan)
+        if (answer == kCan)
             throw CMyException(KIVO_ERR_PACKET_CANCEL);
-        if (answer == kPacketAck)
+        if (answer == kAck)
             return;
-        if (answer != kPacketNak)
+        if (answer != kNak)
             throw CMyException(KIVO_ERR_PACKET);
     }
 }
@@ -165,11 +141,11 @@ void CLinkProtocol::EndTurn()
 {
     WriteControl(kEot);
     const uint8_t answer = ReadControl();
-    if (answer == kPacketCan)
+    if (answer == kCan)
         throw CMyException(KIVO_ERR_PACKET_CANCEL);
-    if (answer != kPacketAck)
+    if (answer != kAck)
         throw CMyException(KIVO_ERR_PACKET);
-    WriteControl(kPacketEnq);
+    WriteControl(kEnq);
 }
 
 // --- receiving ---
@@ -185,30 +161,30 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
             throw CMyException(KIVO_ERR_PACKET);
         ReadPacket();
         switch (packet[0]) {
-        case kPacketCan:
+        case kCan:
             if (cancels != 0)
                 throw CMyException(KIVO_ERR_PACKET_CANCEL);
-            if (GetMode() == kFramedMode) {
+            if (GetMode() == LinkMode::kFramed) {
                 // Stands in for a data packet that no caller accepts.
                 std::memcpy(packet + kPacketHeaderSize, kCancelPacket, sizeof kCancelPacket);
                 PutLe16(packet + 3, sizeof kCancelPacket - 1);
                 return false;
             }
-            WriteControl(kPacketEnq);
+            WriteControl(kEnq);
             cancels = 1;
             continue;
         case kSoh:
             break;
         case kEot: {
-            WriteControl(kPacketAck);
+            WriteControl(kAck);
             packet[0] = ReadControl();
-            if (packet[0] == kPacketCan)
+            if (packet[0] == kCan)
                 throw CMyException(KIVO_ERR_PACKET_CANCEL);
-            if (packet[0] != kPacketEnq)
+            if (packet[0] != kEnq)
                 throw CMyException(KIVO_ERR_PACKET);
             return true;
         }
-        case kPacketAck:
+        case kAck:
             continue;  // a stray acknowledgement costs nothing
         default:
             throw CMyException(KIVO_ERR_PACKET);
@@ -219,19 +195,28 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
         const unsigned length = Le16(packet + 3);
         const bool repeat = m_sequence >= 1 && packet[1] == m_sequence - 1;
         if (!PacketFits() || (packet[2] ^ 0xFF) != packet[1]) {
-            WriteControl(kPacketNak);
+            WriteControl(kNak);
         } else if (repeat) {
-            WriteControl(kPacketAck);  // sent again by the handheld: not used
+            WriteControl(kAck);  // sent again by the handheld: not used
         } else if (packet[1] != m_sequence ||
-                   Checksum(packet + kPacketHeaderSize, length) !=
+                   Sum16(packet + kPacketHeaderSize, length) !=
                        Le16(packet + kPacketHeaderSize + length)) {
-            WriteControl(kPacketNak);
+            WriteControl(kNak);
         } else {
-            WriteControl(kPacketAck);
+            WriteControl(kAck);
             return false;
         }
         ++attempts;
     }
+}
+
+void CLinkProtocol::ReceiveAnswer(const char *expected, int failure)
+{
+    m_sequence = 1;
+    ReceivePacket(false);
+    const bool ended = ReceivePacket(true);
+    if (!ended || PacketDataLength() < 3 || std::memcmp(PacketData(), expected, 3) != 0)
+        throw CMyException(failure);
 }
 
 void CLinkProtocol::SendCommand(const char *code)
@@ -240,9 +225,5 @@ void CLinkProtocol::SendCommand(const char *code)
     m_sequence = 1;
     SendPacket(command, sizeof command);
     EndTurn();
-    m_sequence = 1;
-    ReceivePacket(false);
-    const bool ended = ReceivePacket(true);
-    if (!ended || PacketDataLength() < 3 || std::memcmp(PacketData(), "DOK", 3) != 0)
-        throw CMyException(KIVO_ERR_NO_DOK);
+    ReceiveAnswer("DOK", KIVO_ERR_NO_DOK);
 }

@@ -2,17 +2,22 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <string_view>
 
 namespace {
 
-bool ApplyPair(const std::string &key, const std::string &value, LineState &state)
+// Views, not copies: parsing allocates nothing, so building a line state
+// cannot fail for want of memory.
+bool ApplyPair(std::string_view key, std::string_view value, LineState &state)
 {
     if (key == "baud") {
-        if (value.empty() || value.size() > 9 ||
-            value.find_first_not_of("0123456789") != std::string::npos)
+        constexpr size_t kMaxDigits = 9;
+        if (value.empty() || value.size() > kMaxDigits ||
+            value.find_first_not_of("0123456789") != std::string_view::npos)
             return false;
-        unsigned long baud = std::strtoul(value.c_str(), nullptr, 10);
+        char digits[kMaxDigits + 1] = {};
+        value.copy(digits, value.size());
+        unsigned long baud = std::strtoul(digits, nullptr, 10);
         state.BaudRate = static_cast<uint32_t>(baud);
         return true;
     }
@@ -63,9 +68,9 @@ bool ParseModeText(const char *text, LineState &state)
         const char *start = p;
         while (*p != '\0' && *p != ' ')
             ++p;
-        std::string pair(start, p);
+        const std::string_view pair(start, static_cast<size_t>(p - start));
         size_t eq = pair.find('=');
-        if (eq == std::string::npos)
+        if (eq == std::string_view::npos)
             return false;
         if (!ApplyPair(pair.substr(0, eq), pair.substr(eq + 1), state))
             return false;

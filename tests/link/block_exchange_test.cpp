@@ -10,6 +10,7 @@
 #include "handheld/frames.h"
 #include "handheld/line_side.h"
 #include "link/com_line.h"
+#include "link_seams.h"
 #include "link/my_exception.h"
 #include "support/code_of.h"
 #include "support/sim_fixture.h"
@@ -38,8 +39,8 @@ protected:
         port.SetPort(1, kPort);
         ASSERT_EQ(port.Connect(), 1);
         ASSERT_EQ(side.SwitchesSeen(), 1u);
-        port.SetTxSeq(0xFFFF);
-        port.SetRxSeq(1);
+        port.NumberBlocksFrom(0xFFFF);
+        port.ExpectBlocksFrom(1);
     }
     void TearDown() override
     {
@@ -64,7 +65,7 @@ protected:
 
     handheld::LineSide side{1};
     SimHandheld peer{side};
-    CComLine port;
+    ComLineSeam port;
     uint8_t buffer[1024] = {};
 };
 
@@ -109,7 +110,7 @@ TEST_F(BlockExchange, SendByteWritesEnqThenOneByteFrame)
 
 TEST_F(BlockExchange, NumberedSendingAdvancesOnlyOnAck)
 {
-    port.SetTxSeq(1);
+    port.NumberBlocksFrom(1);
     side.RefuseFrames(1);  // the first frame is refused once
     const std::vector<uint8_t> data = Pattern(1100);
     port.Send(data.data(), 1100);
@@ -125,7 +126,7 @@ TEST_F(BlockExchange, NumberedSendingAdvancesOnlyOnAck)
 
 TEST_F(BlockExchange, CountingUpToUnnumberedStaysUnnumbered)
 {
-    port.SetTxSeq(0xFFFE);
+    port.NumberBlocksFrom(0xFFFE);
     const std::vector<uint8_t> data = Pattern(1024);
     port.Send(data.data(), 1024);
     std::vector<handheld::Unit> units = side.TakeReceived();
@@ -166,7 +167,7 @@ TEST_F(BlockExchange, NumberedFramesAreTakenInTurnAndARepeatIsRefused)
 
 TEST_F(BlockExchange, AnUnnumberedFrameIsAlwaysTakenAndEndsTheNumbering)
 {
-    port.SetRxSeq(40);
+    port.ExpectBlocksFrom(40);
     HandheldSends({1, 2, 3}, 0xFFFF);
     EXPECT_EQ(port.Receive(buffer, sizeof buffer, 0), 3);
     EXPECT_EQ(port.GetRxSeq(), 0xFFFF);
@@ -287,7 +288,7 @@ TEST_F(BlockExchange, ACancelAnywhereRaisesMinusSix)
         side.TakeReceived();
         while (port.ReceiveControl(1000) != 0xFF) {
         }
-        port.SetRxSeq(1);
+        port.ExpectBlocksFrom(1);
     }
 }
 

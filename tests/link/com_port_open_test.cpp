@@ -70,7 +70,7 @@ TEST_F(PortOpen, SecondOpenRaisesAndLeavesTheFirstUsable)
     try {
         port.Open(kPort, &port.LineStateOf(2));
         FAIL() << "a second Open must raise";
-    } catch (CMyException e) {
+    } catch (const CMyException &e) {
         EXPECT_EQ(e.GetCode(), -999);
         EXPECT_EQ(e.GetMessageText(), "");
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <stdexcept>
 #include <sys/resource.h>
 
 #include "link/link_object.h"
@@ -241,6 +242,33 @@ TEST_F(Exports, AnOutputFileThatFailsMidTransferEndsWithFileError)
     EXPECT_FALSE(line.IsOpen());
     // What was written stays: the first piece, and what fitted of the second.
     EXPECT_EQ(TempDir::Read(out), Join({piece, Bytes(100, 'p')}));
+}
+
+// Running out of memory inside a conversation ends it with -999, as the
+// header promises, after the port is closed and the switches undone; any
+// other exception is a fault of the library and is not passed off as a
+// result. (The window's answer is the place the test can raise them from.)
+TEST_F(Exports, RunningOutOfMemoryEndsWithMinus999AfterClosing)
+{
+    Handheld(HandheldCommand());
+    bool raised = false;
+    window.AnswerWith([&](const SimWindow::Message &) -> intptr_t {
+        if (!raised) {
+            raised = true;
+            throw std::bad_alloc();
+        }
+        return 0;
+    });
+    EXPECT_EQ(KIVO_LinkRelease(window.Handle()), KIVO_ERR_NO_CONNECTION);
+    EXPECT_TRUE(raised);
+    EXPECT_FALSE(line.IsOpen());
+    EXPECT_EQ(g_link.Setting(0).xon, 1);
+}
+
+TEST_F(Exports, AnyOtherExceptionIsAFaultNotAResult)
+{
+    window.AnswerWith([](const SimWindow::Message &) -> intptr_t { throw std::logic_error("bug"); });
+    EXPECT_DEATH(KIVO_LinkRelease(window.Handle()), "");
 }
 
 TEST_F(Exports, APortAlreadyOpenIsLeftAsItIs)

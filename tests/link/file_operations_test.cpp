@@ -27,6 +27,15 @@ Bytes PcCommand(const char *code)
 const Bytes kAckRequestAndTurn = {ACK, ACK};
 const Bytes kPcEndTurn = {EOT, ENQ};
 
+// n bytes counting up by step, modulo 256.
+Bytes Counting(size_t n, unsigned step = 1)
+{
+    Bytes data(n);
+    for (size_t i = 0; i < n; ++i)
+        data[i] = static_cast<uint8_t>(i * step);
+    return data;
+}
+
 class FileOperations : public RawLinkTest {
 protected:
     SimWindow window;
@@ -109,9 +118,7 @@ TEST_F(FileOperations, ReplyNumbersWrapAfter255)
 
 TEST_F(FileOperations, PutFileSendsNumberedPiecesOfTheBlockSize)
 {
-    Bytes data(600);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<uint8_t>(i);
+    const Bytes data = Counting(600);
     file.contents = data;
     Handheld(Join({HandheldCommand(), {ACK, ACK, ACK, ACK}, {ACK}, Packet(1, "AEX"), {EOT, ENQ}}));
     EXPECT_EQ(link.PutFile(file, "DATA", window.Handle()), 0);
@@ -122,6 +129,23 @@ TEST_F(FileOperations, PutFileSendsNumberedPiecesOfTheBlockSize)
                                Packet(4, Join({Text("RFD"), p3})), kPcEndTurn, {ACK, ACK}}));
     EXPECT_EQ(window.Progress(),
               (std::vector<std::pair<uintptr_t, intptr_t>>{{253, 600}, {253, 600}, {94, 600}}));
+}
+
+TEST_F(FileOperations, PutNumbersWrapFrom255ToZero)
+{
+    // One file byte a packet: the request is packet 1, the 300 pieces 2 to 301.
+    link.SetSendBlockSize(4);
+    const Bytes data = Counting(300, 3);
+    file.contents = data;
+    Handheld(Join({HandheldCommand(), Bytes(1 + data.size(), ACK), {ACK}, Packet(1, "AEX"),
+                   {EOT, ENQ}}));
+    EXPECT_EQ(link.PutFile(file, "W", nullptr), 0);
+    Bytes expected = Join({PcCommand("FD"), Packet(1, "RFDW", true)});
+    for (size_t i = 0; i < data.size(); ++i) {
+        const Bytes piece = Packet(static_cast<uint8_t>((i + 2) & 0xFF), Bytes{'R', 'F', 'D', data[i]});
+        expected.insert(expected.end(), piece.begin(), piece.end());
+    }
+    EXPECT_EQ(Written(), Join({expected, kPcEndTurn, {ACK, ACK}}));
 }
 
 TEST_F(FileOperations, PutFileOfAnEmptyFile)
@@ -135,9 +159,7 @@ TEST_F(FileOperations, PutFileOfAnEmptyFile)
 TEST_F(FileOperations, PutFile2SendsChunksEachAcknowledged)
 {
     link.SetSendBlockSize(4096);
-    Bytes data(10000);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<uint8_t>(i * 3);
+    const Bytes data = Counting(10000, 3);
     file.contents = data;
     // The second chunk is refused once and goes out again.
     Handheld(Join({HandheldCommand(), {ACK}, {ACK, NAK, ACK, ACK}, {ACK}, Packet(1, "AEX"),

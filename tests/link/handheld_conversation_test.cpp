@@ -185,7 +185,9 @@ TEST_P(HandheldFaults, EachFaultGivesItsCode)
          KIVO_ERR_PACKET_CANCEL, KIVO_ERR_NO_DOK},
         {"wrong reply code", [](F &f) { f.wrongReplyCode = true; }, FaultCase::kList,
          KIVO_ERR_WRONG_REPLY, KIVO_ERR_WRONG_REPLY},
-        {"short reply", [](F &f) { f.shortReply = true; }, FaultCase::kGet, KIVO_ERR_WRONG_REPLY,
+        // In modes 0 and 2 the PC takes the handheld's end of turn before it
+        // gives up, but the handheld's further replies come instead.
+        {"short reply", [](F &f) { f.shortReply = true; }, FaultCase::kGet, KIVO_ERR_PACKET,
          KIVO_ERR_WRONG_REPLY},
         {"no AEX", [](F &f) { f.answerWithoutAex = true; }, FaultCase::kPut, KIVO_ERR_WRONG_REPLY,
          KIVO_ERR_WRONG_REPLY},
@@ -198,8 +200,10 @@ TEST_P(HandheldFaults, EachFaultGivesItsCode)
          KIVO_ERR_PACKET, KIVO_ERR_PACKET},
         {"three wrong numbers", [](F &f) { f.wrongSequence = 3; }, FaultCase::kGet, KIVO_ERR_PACKET,
          KIVO_ERR_PACKET},
-        {"a repeated packet is not used", [](F &f) { f.repeatPacket = true; }, FaultCase::kGet, 0,
-         0},
+        // The handheld's first packet is its "DOK": repeated, it comes where
+        // the end of its turn is due.
+        {"a repeated answer where the turn should end", [](F &f) { f.repeatPacket = true; },
+         FaultCase::kGet, KIVO_ERR_PACKET, KIVO_ERR_PACKET},
         {"silence", [](F &f) { f.silentAfter = 0u; }, FaultCase::kRelease, KIVO_ERR_PACKET,
          KIVO_ERR_BLOCK_RECV},
     };
@@ -219,8 +223,9 @@ TEST_P(HandheldFaults, EachFaultGivesItsCode)
         case FaultCase::kPut: result = KIVO_LinkPutFileEx(dir.Write("in", data).c_str(), "P", nullptr); break;
         }
         EXPECT_EQ(result, mode == 1 ? c.modeOne : c.modeZeroAndTwo);
-        if (result == 0 && c.call == FaultCase::kGet)
+        if (result == 0 && c.call == FaultCase::kGet) {
             EXPECT_EQ(TempDir::Read(out), data);
+        }
         EXPECT_FALSE(line.IsOpen());
         // Let the handheld finish whatever it was doing before the next case.
         sim.Advance(20000);

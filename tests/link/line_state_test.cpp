@@ -44,7 +44,7 @@ TEST(LineStateRecords, DefaultsPerMode)
     };
     for (int i = 0; i < 3; ++i)
         ExpectRecord(line.LineStateOf(i), expected[i], i);
-    EXPECT_EQ(line.GetMode(), kNoMode);
+    EXPECT_EQ(line.GetMode(), LinkMode::kNone);
 }
 
 TEST(LineStateRecords, SettersRebuildOnlyTheirRecord)
@@ -84,7 +84,7 @@ TEST(LineStateRecords, IndexesOutsideZeroToTwoChangeNothing)
         EXPECT_EQ(line.SetBaud(index, 5), 0);
         EXPECT_EQ(line.SetXon(index, 0), 0);
     }
-    EXPECT_EQ(line.GetMode(), kNoMode);
+    EXPECT_EQ(line.GetMode(), LinkMode::kNone);
     EXPECT_EQ(line.Setting(0).port, 1);
     EXPECT_EQ(line.Setting(2).baud, 115200);
 }

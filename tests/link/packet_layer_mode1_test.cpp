@@ -4,6 +4,7 @@
 
 #include "handheld/line_side.h"
 #include "link/link_protocol.h"
+#include "link_seams.h"
 #include "link/my_exception.h"
 #include "support/sim_fixture.h"
 #include "support/sim_handheld.h"
@@ -45,7 +46,7 @@ protected:
 
     handheld::LineSide side{1};
     SimHandheld peer{side};
-    CLinkProtocol link;
+    LinkProtocolSeam link;
     std::vector<Bytes> units;
 };
 

@@ -64,14 +64,14 @@ TEST_F(PacketLayer, SendPacketAnswers)
     for (const Case &c : cases) {
         RawLink fresh(sim, 3);
         ASSERT_TRUE(fresh.open);
-        CLinkProtocol &other = fresh.link;
+        LinkProtocolSeam &other = fresh.link;
         fresh.line.SendToPc(c.answers.data(), c.answers.size(), sim.Now());
         other.SetSequence(7);
         const uint8_t data[] = {'x', 'y', 'z'};
         int code = 0;
         try {
             other.SendPacket(data, 3);
-        } catch (CMyException e) {
+        } catch (const CMyException &e) {
             code = e.GetCode();
         }
         EXPECT_EQ(code, c.code) << c.name;
@@ -116,7 +116,7 @@ TEST_P(ReceivePacketCases, Answer)
     bool ended = false;
     try {
         ended = link.ReceivePacket(c.expectEnd);
-    } catch (CMyException e) {
+    } catch (const CMyException &e) {
         code = e.GetCode();
     }
     EXPECT_EQ(code, c.code);
@@ -216,13 +216,13 @@ TEST_F(PacketLayer, SendCommandNeedsDok)
     for (const Case &c : cases) {
         RawLink fresh(sim, 4);
         ASSERT_TRUE(fresh.open);
-        CLinkProtocol &other = fresh.link;
+        LinkProtocolSeam &other = fresh.link;
         const Bytes handheld = Join({{ACK, ACK}, c.answer, {EOT, ENQ}});
         fresh.line.SendToPc(handheld.data(), handheld.size(), sim.Now());
         int code = 0;
         try {
             other.SendCommand("FF");
-        } catch (CMyException e) {
+        } catch (const CMyException &e) {
             code = e.GetCode();
         }
         EXPECT_EQ(code, c.code) << c.name;

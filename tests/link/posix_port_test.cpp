@@ -105,7 +105,7 @@ TEST_F(PosixPort, WindowCancelsAWaitingRead)
     try {
         port.Read(&b, 1, 0);
         FAIL() << "the read must be cancelled";
-    } catch (CMyException e) {
+    } catch (const CMyException &e) {
         EXPECT_EQ(e.GetCode(), KIVO_CANCELLED);
     }
     EXPECT_EQ(window.Count(WM_LINK_POLL), 21u);

@@ -6,6 +6,7 @@
 
 #include "handheld/line_side.h"
 #include "link/com_line.h"
+#include "link_seams.h"
 #include "support/pty_handheld.h"
 #include "support/pty_pair.h"
 
@@ -32,13 +33,13 @@ TEST(PtyBlockExchange, ConnectSendReceiveDisconnectInModeOne)
                                        s.SendUnit(reply, 1);
                                });
 
-    CComLine port;
+    ComLineSeam port;
     port.SetMode(1);
     port.SetPort(1, kCom);
     ASSERT_EQ(port.Connect(), 1);
-    port.SetTxSeq(0xFFFF);
+    port.NumberBlocksFrom(0xFFFF);
     port.Send(sent.data(), static_cast<unsigned>(sent.size()));
-    port.SetRxSeq(1);
+    port.ExpectBlocksFrom(1);
     uint8_t buffer[600];
     EXPECT_EQ(port.Receive(buffer, sizeof buffer, 0), 4);
     EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 4), reply);

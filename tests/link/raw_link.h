@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "link/link_protocol.h"
+#include "link_seams.h"
 #include "platform/sim_platform.h"
 #include "support/sim_fixture.h"
 #include "packet_wire.h"
@@ -25,7 +26,7 @@ struct RawLink {
     RawLink &operator=(const RawLink &) = delete;
 
     SimLine line;
-    CLinkProtocol link;
+    LinkProtocolSeam link;
     bool open = false;
 };
 
@@ -46,7 +47,7 @@ protected:
     void Handheld(const wire::Bytes &bytes) { line.SendToPc(bytes.data(), bytes.size(), sim.Now()); }
     wire::Bytes Written() const { return line.FromPcValues(); }
 
-    CLinkProtocol link;
+    LinkProtocolSeam link;
 };
 
 #endif

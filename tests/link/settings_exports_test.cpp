@@ -45,7 +45,7 @@ TEST_F(SettingsExports, SetModeAcceptsOnlyZeroToTwo)
     };
     for (const Case &c : cases) {
         EXPECT_EQ(KIVO_SetMode(c.mode), c.result) << "mode " << c.mode;
-        EXPECT_EQ(g_link.GetMode(), c.modeAfter) << "mode " << c.mode;
+        EXPECT_EQ(ModeIndex(g_link.GetMode()), c.modeAfter) << "mode " << c.mode;
     }
 }
 
@@ -71,7 +71,7 @@ TEST_F(SettingsExports, EachSetterChangesOnlyItsRecord)
                 before[i] = g_link.Setting(i);
                 beforeState[i] = g_link.LineStateOf(i);
             }
-            int modeBefore = g_link.GetMode();
+            const LinkMode modeBefore = g_link.GetMode();
             bool valid = target <= 2;
             EXPECT_EQ(setter.apply(target), valid ? 1 : 0) << setter.name << " " << target;
             EXPECT_EQ(g_link.GetMode(), modeBefore) << "a setter never selects a mode";

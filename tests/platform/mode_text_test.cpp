@@ -49,6 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"", true, 1234, NOPARITY, 7, ONESTOPBIT, 0},
         // A negative speed is no speed: refused, the speed kept.
         ParseCase{"baud=-5 parity=o", false, 1234, NOPARITY, 7, ONESTOPBIT, 0},
+        // Nine digits are the most a speed may have.
+        ParseCase{"baud=999999999 parity=o", true, 999999999, ODDPARITY, 7, ONESTOPBIT, 0},
+        ParseCase{"baud=1000000000 parity=o", false, 1234, NOPARITY, 7, ONESTOPBIT, 0},
+        ParseCase{"baud=96001 stop=1.5", true, 96001, NOPARITY, 7, ONE5STOPBITS, 0},
         ParseCase{"baud=9600 parity=x", false, 9600, NOPARITY, 7, ONESTOPBIT, 0},
         ParseCase{"baud=9600 data=9", false, 9600, NOPARITY, 7, ONESTOPBIT, 0},
         ParseCase{"baud=9600 xon=maybe", false, 9600, NOPARITY, 7, ONESTOPBIT, 0},

@@ -12,7 +12,7 @@ int CodeOf(F f)
 {
     try {
         f();
-    } catch (CMyException e) {
+    } catch (const CMyException &e) {
         return e.GetCode();
     }
     ADD_FAILURE() << "nothing was raised";

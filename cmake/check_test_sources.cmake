@@ -1,0 +1,63 @@
+# Every test source is compiled: a tests/**/*_test.cpp that no target builds
+# is a test that silently never runs.
+#
+# A source that no CMake file of its folder names fails the configuration. A
+# source named there but built by no target of this configuration (its
+# program is left out, say, for want of a package) is reported.
+function(tessalink_check_test_sources)
+  file(GLOB_RECURSE test_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/*_test.cpp)
+
+  # The sources of every target, as absolute paths.
+  set(built "")
+  set(dirs ${PROJECT_SOURCE_DIR})
+  while(dirs)
+    list(POP_FRONT dirs dir)
+    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    list(APPEND dirs ${subdirs})
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target IN LISTS targets)
+      get_target_property(sources ${target} SOURCES)
+      if(NOT sources)
+        continue()
+      endif()
+      get_target_property(source_dir ${target} SOURCE_DIR)
+      foreach(source IN LISTS sources)
+        if(source MATCHES "^\\$<")
+          continue()
+        endif()
+        cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${source_dir} NORMALIZE
+          OUTPUT_VARIABLE full)
+        list(APPEND built ${full})
+      endforeach()
+    endforeach()
+  endwhile()
+
+  set(unnamed "")
+  foreach(source IN LISTS test_sources)
+    if(source IN_LIST built)
+      continue()
+    endif()
+    cmake_path(GET source PARENT_PATH folder)
+    cmake_path(GET source FILENAME name)
+    file(GLOB cmake_files ${folder}/CMakeLists.txt ${folder}/*.cmake)
+    set(named FALSE)
+    foreach(cmake_file IN LISTS cmake_files)
+      file(READ ${cmake_file} text)
+      string(FIND "${text}" "${name}" at)
+      if(at GREATER -1)
+        set(named TRUE)
+      endif()
+    endforeach()
+    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${source})
+    if(named)
+      message(STATUS "Test source not built in this configuration: ${relative}")
+    else()
+      list(APPEND unnamed ${relative})
+    endif()
+  endforeach()
+  if(unnamed)
+    list(JOIN unnamed "\n  " listed)
+    message(FATAL_ERROR "Test sources that no target compiles (add each to its folder's "
+      "CMakeLists.txt, or remove it):\n  ${listed}")
+  endif()
+endfunction()
