@@ -107,6 +107,14 @@ std::vector<FaultCase> Cases()
                                   {{kAck}, {kEot}},
                                   {{kAck}, {kEnq}}}),
          1},
+        // The PC takes the repeat for the next packet and refuses it: the
+        // handheld goes on with its turn.
+        {"RepeatPacketRefused", kAllModes, [](ProtocolFaults &f) { f.repeatPacket = true; },
+         Then(CommandTurn("LE"), {{{kEnq}, Packet(1, kDok)},
+                                  {{kAck}, Packet(1, kDok)},
+                                  {{kNak}, {kEot}},
+                                  {{kAck}, {kEnq}}}),
+         1},
         {"FallsSilent", kAllModes, [](ProtocolFaults &f) { f.silentAfter = 1; },
          {{Packet(1, Text("CLE")), {kAck}}, {{kEot}, {}}, {{kEnq}, {}}}, 0},
         {"WrongReplyCode", kAllModes, [](ProtocolFaults &f) { f.wrongReplyCode = true; },

@@ -22,6 +22,11 @@ TEST(HandheldTextStream, TakesThePcsStreamUpToTheMark)
         EXPECT_TRUE(line.protocol.TextComplete());
         EXPECT_EQ(line.protocol.ReceivedText(), (Bytes{'A', 0x1A, 'B', 0x0D, 0x0A}));
         EXPECT_EQ(line.side.Cts(), mode != 2);
+        const std::optional<handheld::ProtocolEvent> event = line.protocol.NextEvent();
+        ASSERT_TRUE(event.has_value());
+        EXPECT_EQ(event->kind, handheld::ProtocolEvent::Kind::kTextReceived);
+        EXPECT_EQ(event->text, (Bytes{'A', 0x1A, 'B', 0x0D, 0x0A}));
+        EXPECT_FALSE(line.protocol.NextEvent().has_value());
         // Then packets again.
         line.Run(Then(CommandTurn("LE"), HandheldTurn({Text("DOK")})));
     }
@@ -64,6 +69,9 @@ TEST(HandheldTextStream, SendsTextAndMarkRaw)
         EXPECT_EQ(line.Write({}), (Bytes{'A', 'B', 0x0D, 0x0A, 0x1A}));
         EXPECT_EQ(line.side.Cts(), mode != 2);
         EXPECT_EQ(line.protocol.ConversationsFinished(), 1u);
+        const std::optional<handheld::ProtocolEvent> event = line.protocol.NextEvent();
+        ASSERT_TRUE(event.has_value());
+        EXPECT_EQ(event->kind, handheld::ProtocolEvent::Kind::kTextSent);
     }
 }
 
