@@ -67,6 +67,23 @@ std::vector<Transmission> LineSide::TakeOutput()
     return out;
 }
 
+std::optional<LineEvent> LineSide::NextEvent()
+{
+    if (m_events.empty())
+        return std::nullopt;
+    const LineEvent event = m_events.front();
+    m_events.pop_front();
+    return event;
+}
+
+void LineSide::SetCts(bool on)
+{
+    if (on == m_cts)
+        return;
+    m_cts = on;
+    m_events.push_back({LineEvent::Kind::kCtsChanged, on});
+}
+
 std::vector<Unit> LineSide::TakeReceived()
 {
     std::vector<Unit> out;
@@ -88,7 +105,7 @@ void LineSide::SendUnit(std::vector<uint8_t> data, uint16_t sequence)
 void LineSide::FinishConversation()
 {
     if (m_mode == 2) {
-        m_cts = false;
+        SetCts(false);
         m_ctsBackAt = m_now + kCtsDropMs;
         Trace("CTS dropped");
     }
@@ -111,7 +128,7 @@ void LineSide::OnBytes(uint32_t now, const uint8_t *data, size_t size)
     if (m_mode != 1) {
         if (size == 0)
             return;
-        m_cts = true;  // a new conversation, if the last one had finished
+        SetCts(true);  // a new conversation, if the last one had finished
         m_received.push_back({std::vector<uint8_t>(data, data + size), wire::kUnnumbered});
         Trace("<- " + std::to_string(size) + " bytes");
         return;
@@ -127,6 +144,7 @@ void LineSide::OnByte(uint8_t byte)
             if (++m_switchIndex == sizeof kSwitch) {
                 m_awaitSwitch = false;
                 ++m_switches;
+                m_events.push_back({LineEvent::Kind::kSwitchSequence});
                 Trace("<- switch sequence");
             }
             return;
@@ -135,6 +153,7 @@ void LineSide::OnByte(uint8_t byte)
     }
     if (m_parser.Idle() && byte == kProbe) {
         ++m_probes;
+        m_events.push_back({LineEvent::Kind::kProbe});
         Trace("<- probe");
         m_awaitSwitch = true;
         m_switchIndex = 0;
@@ -162,6 +181,7 @@ void LineSide::OnFrame(const Frame &frame)
 void LineSide::OnControl(uint8_t code)
 {
     m_controlsReceived.push_back(code);
+    m_events.push_back({LineEvent::Kind::kPcControl});
     Trace("<- " + ControlName(code));
     switch (code) {
     case wire::kEnq:
@@ -235,7 +255,7 @@ void LineSide::OnTime(uint32_t now)
 {
     m_now = now;
     if (!m_cts && static_cast<int32_t>(now - m_ctsBackAt) >= 0)
-        m_cts = true;
+        SetCts(true);
     if (m_sendState == SendState::kIdle || static_cast<int32_t>(now - m_sendDeadline) < 0)
         return;
     if (m_sendState == SendState::kAwaitSyn) {

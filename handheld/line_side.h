@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,18 @@ struct Transmission {
 struct Unit {
     std::vector<uint8_t> data;
     uint16_t sequence;
+};
+
+// What happened on the line that the driver may act on, in order.
+struct LineEvent {
+    enum class Kind {
+        kProbe,           // mode 1: the PC's probe, a connection begins
+        kSwitchSequence,  // mode 1: the PC's switch sequence, odd parity follows
+        kPcControl,       // mode 1: a control frame from the PC (ENQ, SYN, ACK...)
+        kCtsChanged,      // the handheld's CTS, now as in cts
+    };
+    Kind kind;
+    bool cts = true;
 };
 
 class LineSide {
@@ -63,6 +76,8 @@ public:
     void OnTime(uint32_t now);
     std::vector<Transmission> TakeOutput();
     bool Cts() const { return m_cts; }
+    // The next event, oldest first; none when all have been taken.
+    std::optional<LineEvent> NextEvent();
 
     // --- the layer above ---
     // Queues a unit to send: one data frame in mode 1, raw bytes otherwise.
@@ -103,6 +118,7 @@ private:
     void Emit(std::vector<uint8_t> bytes, uint32_t delay = 1);
     void EmitControl(uint8_t code, Outgoing what);
     bool TakeCancel(Outgoing what);
+    void SetCts(bool on);
     void Trace(const std::string &line);
 
     int m_mode;
@@ -130,6 +146,7 @@ private:
 
     std::vector<Transmission> m_output;
     std::vector<Unit> m_received;
+    std::deque<LineEvent> m_events;
     std::vector<uint8_t> m_controlsReceived;
     unsigned m_probes = 0;
     unsigned m_switches = 0;

@@ -4,6 +4,9 @@
 // and as receiver, and how long CTS stays low in mode 2.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "handheld/frames.h"
 #include "handheld/line_side.h"
 
@@ -259,6 +262,48 @@ TEST(HandheldCts, OtherModesKeepIt)
         wire.side.FinishConversation();
         EXPECT_TRUE(wire.side.Cts());
     }
+}
+
+// What the driver hears of, in order: each once.
+std::vector<std::string> Events(LineSide &side)
+{
+    std::vector<std::string> out;
+    while (std::optional<handheld::LineEvent> e = side.NextEvent()) {
+        switch (e->kind) {
+        case handheld::LineEvent::Kind::kProbe: out.push_back("probe"); break;
+        case handheld::LineEvent::Kind::kSwitchSequence: out.push_back("switch"); break;
+        case handheld::LineEvent::Kind::kPcControl: out.push_back("control"); break;
+        case handheld::LineEvent::Kind::kCtsChanged: out.push_back(e->cts ? "cts on" : "cts off"); break;
+        }
+    }
+    return out;
+}
+
+TEST(HandheldLineEvents, ModeOneConnection)
+{
+    Wire wire(1);
+    Bytes opening = {kProbe};
+    opening.insert(opening.end(), kSwitch.begin(), kSwitch.end());
+    wire.Pc(opening);
+    const Bytes enq = BuildControlFrame(kEnq), ack = BuildControlFrame(kAck);
+    wire.Pc(Bytes(enq.begin(), enq.end()));
+    wire.Pc(BuildDataFrame({'x'}, 1));
+    wire.Pc(ack);
+    EXPECT_EQ(Events(wire.side), (std::vector<std::string>{"probe", "switch", "control", "control"}));
+    EXPECT_TRUE(Events(wire.side).empty());
+}
+
+TEST(HandheldLineEvents, ModeTwoCts)
+{
+    Wire wire(2);
+    wire.side.FinishConversation();
+    wire.side.FinishConversation();  // already low: no change to tell
+    wire.At(50);
+    wire.At(60);
+    EXPECT_EQ(Events(wire.side), (std::vector<std::string>{"cts off", "cts on"}));
+    wire.side.FinishConversation();
+    wire.Pc({0x01});
+    EXPECT_EQ(Events(wire.side), (std::vector<std::string>{"cts off", "cts on"}));
 }
 
 }  // namespace
