@@ -1,7 +1,5 @@
 #include "line_side.h"
 
-#include <algorithm>
-
 #include "packet_wire.h"
 
 namespace handheld {
@@ -36,17 +34,15 @@ void LineSide::Trace(const std::string &line)
 
 void LineSide::Emit(std::vector<uint8_t> bytes, uint32_t delay)
 {
-    if (m_silent)
+    if (m_faults.silent)
         return;
     m_output.push_back({m_now + delay, std::move(bytes)});
 }
 
 bool LineSide::TakeCancel(Outgoing what)
 {
-    auto it = std::find(m_cancelInsteadOf.begin(), m_cancelInsteadOf.end(), what);
-    if (it == m_cancelInsteadOf.end())
+    if (!m_faults.TakeCancelInsteadOf(what))
         return false;
-    m_cancelInsteadOf.erase(it);
     Trace("-> CAN");
     Emit(BuildControlFrame(wire::kCan, m_style));
     return true;
@@ -192,9 +188,7 @@ void LineSide::OnControl(uint8_t code)
             const Unit &unit = m_sendQueue.front();
             if (TakeCancel(Outgoing::kData))
                 break;
-            bool wrongSum = m_corrupt > 0;
-            if (wrongSum)
-                --m_corrupt;
+            const bool wrongSum = m_faults.TakeCorruptSum();
             Trace("-> data " + Number(unit.sequence) + " length " + std::to_string(unit.data.size()) +
                   (wrongSum ? " (wrong sum)" : ""));
             Emit(BuildDataFrame(unit.data, unit.sequence, m_style, wrongSum));
@@ -229,10 +223,8 @@ void LineSide::OnDataFrame(const Frame &frame)
     Trace("<- data " + Number(frame.sequence) + " length " + std::to_string(frame.data.size()) +
           (frame.sumMatches ? "" : " (wrong sum)"));
     bool refuse = !frame.sumMatches || (frame.subKind >> 4) != 1;
-    if (m_refuse > 0) {
-        --m_refuse;
+    if (m_faults.TakeRefuseFrame())
         refuse = true;
-    }
     if (refuse) {
         EmitControl(wire::kNak, Outgoing::kNak);
         return;

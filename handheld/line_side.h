@@ -19,13 +19,11 @@
 #include <vector>
 
 #include "frames.h"
+#include "line_faults.h"
 
 namespace handheld {
 
 enum class ProbeAnswer { kF4, kF5, kWrong, kLate, kNone };
-
-// What the handheld sends that a fault can turn into a CAN control frame.
-enum class Outgoing { kEnq, kSyn, kAck, kNak, kData };
 
 struct Transmission {
     uint32_t due;
@@ -57,17 +55,14 @@ public:
 
     int Mode() const { return m_mode; }
 
-    // --- behaviour and faults ---
+    // --- behaviour and faults (see line_faults.h) ---
     void SetProbeAnswer(ProbeAnswer answer) { m_probeAnswer = answer; }
     void SetFrameStyle(const FrameStyle &style) { m_style = style; }
-    // Refuse (NAK) the next n data frames received, whatever they hold.
-    void RefuseFrames(unsigned n) { m_refuse = n; }
-    // The next n data frames sent carry a wrong sum.
-    void CorruptSums(unsigned n) { m_corrupt = n; }
-    // The next time it would send this, it sends a CAN control frame instead.
-    void CancelInsteadOf(Outgoing what) { m_cancelInsteadOf.push_back(what); }
-    // Sends nothing at all while on.
-    void SetSilent(bool on) { m_silent = on; }
+    LineFaults &Faults() { return m_faults; }
+    void RefuseFrames(unsigned n) { m_faults.refuseFrames = n; }
+    void CorruptSums(unsigned n) { m_faults.corruptSums = n; }
+    void CancelInsteadOf(Outgoing what) { m_faults.cancelInsteadOf.push_back(what); }
+    void SetSilent(bool on) { m_faults.silent = on; }
     // Called with one readable line per event (frames, control codes, probe).
     void SetTrace(std::function<void(const std::string &)> trace) { m_trace = std::move(trace); }
 
@@ -129,10 +124,7 @@ private:
 
     ProbeAnswer m_probeAnswer = ProbeAnswer::kF4;
     FrameStyle m_style;
-    unsigned m_refuse = 0;
-    unsigned m_corrupt = 0;
-    std::vector<Outgoing> m_cancelInsteadOf;
-    bool m_silent = false;
+    LineFaults m_faults;
     std::function<void(const std::string &)> m_trace;
 
     bool m_awaitSwitch = false;
