@@ -1,5 +1,6 @@
 #include "line_side.h"
 
+#include "due_time.h"
 #include "packet_wire.h"
 
 namespace handheld {
@@ -246,9 +247,9 @@ void LineSide::StartSending()
 void LineSide::OnTime(uint32_t now)
 {
     m_now = now;
-    if (!m_cts && static_cast<int32_t>(now - m_ctsBackAt) >= 0)
+    if (!m_cts && Reached(now, m_ctsBackAt))
         SetCts(true);
-    if (m_sendState == SendState::kIdle || static_cast<int32_t>(now - m_sendDeadline) < 0)
+    if (m_sendState == SendState::kIdle || !Reached(now, m_sendDeadline))
         return;
     if (m_sendState == SendState::kAwaitSyn) {
         if (++m_enqRepeats >= kMaxEnqRepeats) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "due_time.h"
 #include "trace_text.h"
 #include "unannounced_text.h"
 
@@ -207,14 +208,14 @@ void ProtocolSide::CheckStall()
     if (m_state == State::kTextAwaited)
         return;  // the PC may take its time to begin
     if (m_state == State::kText) {
-        if (m_now - m_lastInput >= kStallMs) {
+        if (Reached(m_now, m_lastInput + kStallMs)) {
             Trace("<- text broke off after " + std::to_string(m_text.size()) + " bytes");
             Fire(Input::kTextBrokeOff);
         }
         return;
     }
     const bool midChunk = m_state == State::kChunks && !m_chunk.empty();
-    if (!(midChunk || m_reader.MidPacket()) || m_now - m_lastInput < kStallMs)
+    if (!(midChunk || m_reader.MidPacket()) || !Reached(m_now, m_lastInput + kStallMs))
         return;
     Trace(midChunk ? "<- chunk broke off after " + std::to_string(m_chunk.size()) + " bytes"
                    : "<- packet broke off");

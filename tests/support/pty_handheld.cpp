@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "handheld/due_time.h"
+
 namespace {
 
 uint32_t NowMs()
@@ -74,7 +76,7 @@ void PtyHandheld::Run()
         for (handheld::Transmission &t : m_side.TakeOutput())
             pending.push_back(std::move(t));
         for (auto it = pending.begin(); it != pending.end();) {
-            if (static_cast<int32_t>(now - it->due) < 0) {
+            if (!handheld::Reached(now, it->due)) {
                 ++it;
                 continue;
             }

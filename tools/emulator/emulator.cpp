@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "handheld/due_time.h"
 #include "host_files.h"
 
 namespace emulator {
@@ -22,11 +23,6 @@ uint32_t NowMs()
     using namespace std::chrono;
     return static_cast<uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-bool Due(uint32_t now, uint32_t due)
-{
-    return static_cast<int32_t>(now - due) >= 0;
 }
 
 }  // namespace
@@ -97,7 +93,7 @@ int Emulator::WaitMs() const
 {
     int wait = kPollMs;
     for (const handheld::Transmission &t : m_pending)
-        wait = std::min(wait, std::max(0, static_cast<int>(static_cast<int32_t>(t.due - m_now))));
+        wait = std::min(wait, static_cast<int>(handheld::RemainingMs(m_now, t.due)));
     return wait;
 }
 
@@ -222,7 +218,7 @@ void Emulator::KeepText(const std::vector<uint8_t> &text)
 void Emulator::OfferText()
 {
     if (m_settings.textIn.empty() || !m_armed || !m_open || !m_protocol.AwaitingCommand() ||
-        m_side.HasUnitsToSend() || !Due(m_now, m_quietSince + m_settings.textDelayMs))
+        m_side.HasUnitsToSend() || !handheld::Reached(m_now, m_quietSince + m_settings.textDelayMs))
         return;
     m_armed = false;
     std::vector<uint8_t> text;
@@ -247,7 +243,7 @@ void Emulator::WriteDue()
         return;
     }
     // In order; what the device does not take now waits for the next round.
-    while (!m_pending.empty() && Due(m_now, m_pending.front().due)) {
+    while (!m_pending.empty() && handheld::Reached(m_now, m_pending.front().due)) {
         std::vector<uint8_t> &bytes = m_pending.front().bytes;
         const ssize_t n = ::write(m_device.Fd(), bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
