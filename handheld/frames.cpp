@@ -1,14 +1,10 @@
 #include "frames.h"
 
+#include "wire_fields.h"
+
 namespace handheld {
 
 namespace {
-
-void AppendLe16(std::vector<uint8_t> &out, unsigned value)
-{
-    out.push_back(static_cast<uint8_t>(value & 0xFF));
-    out.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
-}
 
 std::vector<uint8_t> Prefix(const FrameStyle &style, uint8_t kindLow)
 {
@@ -46,14 +42,8 @@ std::vector<uint8_t> BuildDataFrame(const std::vector<uint8_t> &data, uint16_t s
     out.push_back(0x40);
     out.push_back(0xFE);
     AppendLe16(out, static_cast<unsigned>(data.size()));
-    unsigned sum = 0;
-    for (uint8_t b : data) {
-        out.push_back(b);
-        sum += b;
-    }
-    if (wrongSum)
-        sum += 1;
-    AppendLe16(out, sum & 0xFFFF);
+    out.insert(out.end(), data.begin(), data.end());
+    AppendLe16(out, static_cast<uint16_t>(Sum16(data) + (wrongSum ? 1 : 0)));
     return out;
 }
 
@@ -96,8 +86,8 @@ bool FrameParser::Feed(uint8_t byte)
     case kFields:
         m_fields[m_got++] = byte;
         if (m_got == sizeof m_fields) {
-            m_frame.sequence = static_cast<uint16_t>(m_fields[0] | (m_fields[1] << 8));
-            m_length = static_cast<size_t>(m_fields[5] | (m_fields[6] << 8));
+            m_frame.sequence = Le16(m_fields[0], m_fields[1]);
+            m_length = Le16(m_fields[5], m_fields[6]);
             m_got = 0;
             m_state = m_length > 0 ? kData : kSum;
         }
@@ -111,12 +101,7 @@ bool FrameParser::Feed(uint8_t byte)
         m_sum[m_got++] = byte;
         if (m_got < 2)
             return false;
-        {
-            unsigned sum = 0;
-            for (uint8_t b : m_frame.data)
-                sum += b;
-            m_frame.sumMatches = (sum & 0xFFFF) == static_cast<unsigned>(m_sum[0] | (m_sum[1] << 8));
-        }
+        m_frame.sumMatches = Sum16(m_frame.data) == Le16(m_sum[0], m_sum[1]);
         m_state = kIdle;
         return true;
     }

@@ -1,7 +1,6 @@
 #include "line_side.h"
 
-#include <algorithm>
-
+#include "due_time.h"
 #include "packet_wire.h"
 
 namespace handheld {
@@ -36,17 +35,15 @@ void LineSide::Trace(const std::string &line)
 
 void LineSide::Emit(std::vector<uint8_t> bytes, uint32_t delay)
 {
-    if (m_silent)
+    if (m_faults.silent)
         return;
     m_output.push_back({m_now + delay, std::move(bytes)});
 }
 
 bool LineSide::TakeCancel(Outgoing what)
 {
-    auto it = std::find(m_cancelInsteadOf.begin(), m_cancelInsteadOf.end(), what);
-    if (it == m_cancelInsteadOf.end())
+    if (!m_faults.TakeCancelInsteadOf(what))
         return false;
-    m_cancelInsteadOf.erase(it);
     Trace("-> CAN");
     Emit(BuildControlFrame(wire::kCan, m_style));
     return true;
@@ -65,6 +62,23 @@ std::vector<Transmission> LineSide::TakeOutput()
     std::vector<Transmission> out;
     out.swap(m_output);
     return out;
+}
+
+std::optional<LineEvent> LineSide::NextEvent()
+{
+    if (m_events.empty())
+        return std::nullopt;
+    const LineEvent event = m_events.front();
+    m_events.pop_front();
+    return event;
+}
+
+void LineSide::SetCts(bool on)
+{
+    if (on == m_cts)
+        return;
+    m_cts = on;
+    m_events.push_back({LineEvent::Kind::kCtsChanged, on});
 }
 
 std::vector<Unit> LineSide::TakeReceived()
@@ -88,7 +102,7 @@ void LineSide::SendUnit(std::vector<uint8_t> data, uint16_t sequence)
 void LineSide::FinishConversation()
 {
     if (m_mode == 2) {
-        m_cts = false;
+        SetCts(false);
         m_ctsBackAt = m_now + kCtsDropMs;
         Trace("CTS dropped");
     }
@@ -111,7 +125,7 @@ void LineSide::OnBytes(uint32_t now, const uint8_t *data, size_t size)
     if (m_mode != 1) {
         if (size == 0)
             return;
-        m_cts = true;  // a new conversation, if the last one had finished
+        SetCts(true);  // a new conversation, if the last one had finished
         m_received.push_back({std::vector<uint8_t>(data, data + size), wire::kUnnumbered});
         Trace("<- " + std::to_string(size) + " bytes");
         return;
@@ -127,6 +141,7 @@ void LineSide::OnByte(uint8_t byte)
             if (++m_switchIndex == sizeof kSwitch) {
                 m_awaitSwitch = false;
                 ++m_switches;
+                m_events.push_back({LineEvent::Kind::kSwitchSequence});
                 Trace("<- switch sequence");
             }
             return;
@@ -135,6 +150,7 @@ void LineSide::OnByte(uint8_t byte)
     }
     if (m_parser.Idle() && byte == kProbe) {
         ++m_probes;
+        m_events.push_back({LineEvent::Kind::kProbe});
         Trace("<- probe");
         m_awaitSwitch = true;
         m_switchIndex = 0;
@@ -162,6 +178,7 @@ void LineSide::OnFrame(const Frame &frame)
 void LineSide::OnControl(uint8_t code)
 {
     m_controlsReceived.push_back(code);
+    m_events.push_back({LineEvent::Kind::kPcControl});
     Trace("<- " + ControlName(code));
     switch (code) {
     case wire::kEnq:
@@ -172,9 +189,7 @@ void LineSide::OnControl(uint8_t code)
             const Unit &unit = m_sendQueue.front();
             if (TakeCancel(Outgoing::kData))
                 break;
-            bool wrongSum = m_corrupt > 0;
-            if (wrongSum)
-                --m_corrupt;
+            const bool wrongSum = m_faults.TakeCorruptSum();
             Trace("-> data " + Number(unit.sequence) + " length " + std::to_string(unit.data.size()) +
                   (wrongSum ? " (wrong sum)" : ""));
             Emit(BuildDataFrame(unit.data, unit.sequence, m_style, wrongSum));
@@ -209,10 +224,8 @@ void LineSide::OnDataFrame(const Frame &frame)
     Trace("<- data " + Number(frame.sequence) + " length " + std::to_string(frame.data.size()) +
           (frame.sumMatches ? "" : " (wrong sum)"));
     bool refuse = !frame.sumMatches || (frame.subKind >> 4) != 1;
-    if (m_refuse > 0) {
-        --m_refuse;
+    if (m_faults.TakeRefuseFrame())
         refuse = true;
-    }
     if (refuse) {
         EmitControl(wire::kNak, Outgoing::kNak);
         return;
@@ -234,9 +247,9 @@ void LineSide::StartSending()
 void LineSide::OnTime(uint32_t now)
 {
     m_now = now;
-    if (!m_cts && static_cast<int32_t>(now - m_ctsBackAt) >= 0)
-        m_cts = true;
-    if (m_sendState == SendState::kIdle || static_cast<int32_t>(now - m_sendDeadline) < 0)
+    if (!m_cts && Reached(now, m_ctsBackAt))
+        SetCts(true);
+    if (m_sendState == SendState::kIdle || !Reached(now, m_sendDeadline))
         return;
     if (m_sendState == SendState::kAwaitSyn) {
         if (++m_enqRepeats >= kMaxEnqRepeats) {

@@ -14,17 +14,16 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "frames.h"
+#include "line_faults.h"
 
 namespace handheld {
 
 enum class ProbeAnswer { kF4, kF5, kWrong, kLate, kNone };
-
-// What the handheld sends that a fault can turn into a CAN control frame.
-enum class Outgoing { kEnq, kSyn, kAck, kNak, kData };
 
 struct Transmission {
     uint32_t due;
@@ -38,23 +37,32 @@ struct Unit {
     uint16_t sequence;
 };
 
+// What happened on the line that the driver may act on, in order.
+struct LineEvent {
+    enum class Kind {
+        kProbe,           // mode 1: the PC's probe, a connection begins
+        kSwitchSequence,  // mode 1: the PC's switch sequence, odd parity follows
+        kPcControl,       // mode 1: a control frame from the PC (ENQ, SYN, ACK...)
+        kCtsChanged,      // the handheld's CTS, now as in cts
+    };
+    Kind kind;
+    bool cts = true;
+};
+
 class LineSide {
 public:
     explicit LineSide(int mode);
 
     int Mode() const { return m_mode; }
 
-    // --- behaviour and faults ---
+    // --- behaviour and faults (see line_faults.h) ---
     void SetProbeAnswer(ProbeAnswer answer) { m_probeAnswer = answer; }
     void SetFrameStyle(const FrameStyle &style) { m_style = style; }
-    // Refuse (NAK) the next n data frames received, whatever they hold.
-    void RefuseFrames(unsigned n) { m_refuse = n; }
-    // The next n data frames sent carry a wrong sum.
-    void CorruptSums(unsigned n) { m_corrupt = n; }
-    // The next time it would send this, it sends a CAN control frame instead.
-    void CancelInsteadOf(Outgoing what) { m_cancelInsteadOf.push_back(what); }
-    // Sends nothing at all while on.
-    void SetSilent(bool on) { m_silent = on; }
+    LineFaults &Faults() { return m_faults; }
+    void RefuseFrames(unsigned n) { m_faults.refuseFrames = n; }
+    void CorruptSums(unsigned n) { m_faults.corruptSums = n; }
+    void CancelInsteadOf(Outgoing what) { m_faults.cancelInsteadOf.push_back(what); }
+    void SetSilent(bool on) { m_faults.silent = on; }
     // Called with one readable line per event (frames, control codes, probe).
     void SetTrace(std::function<void(const std::string &)> trace) { m_trace = std::move(trace); }
 
@@ -63,6 +71,8 @@ public:
     void OnTime(uint32_t now);
     std::vector<Transmission> TakeOutput();
     bool Cts() const { return m_cts; }
+    // The next event, oldest first; none when all have been taken.
+    std::optional<LineEvent> NextEvent();
 
     // --- the layer above ---
     // Queues a unit to send: one data frame in mode 1, raw bytes otherwise.
@@ -103,6 +113,7 @@ private:
     void Emit(std::vector<uint8_t> bytes, uint32_t delay = 1);
     void EmitControl(uint8_t code, Outgoing what);
     bool TakeCancel(Outgoing what);
+    void SetCts(bool on);
     void Trace(const std::string &line);
 
     int m_mode;
@@ -113,10 +124,7 @@ private:
 
     ProbeAnswer m_probeAnswer = ProbeAnswer::kF4;
     FrameStyle m_style;
-    unsigned m_refuse = 0;
-    unsigned m_corrupt = 0;
-    std::vector<Outgoing> m_cancelInsteadOf;
-    bool m_silent = false;
+    LineFaults m_faults;
     std::function<void(const std::string &)> m_trace;
 
     bool m_awaitSwitch = false;
@@ -130,6 +138,7 @@ private:
 
     std::vector<Transmission> m_output;
     std::vector<Unit> m_received;
+    std::deque<LineEvent> m_events;
     std::vector<uint8_t> m_controlsReceived;
     unsigned m_probes = 0;
     unsigned m_switches = 0;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "wire_fields.h"
+
 namespace handheld {
 
 std::string ControlName(uint8_t code)
@@ -22,12 +24,9 @@ std::string ControlName(uint8_t code)
     }
 }
 
-uint16_t PacketChecksum(const std::vector<uint8_t> &data)
+bool Packet::ChecksumMatches() const
 {
-    unsigned sum = 0;
-    for (uint8_t b : data)
-        sum += b;
-    return static_cast<uint16_t>(sum & 0xFFFF);
+    return Sum16(data) == checksum;
 }
 
 std::vector<uint8_t> BuildPacket(uint8_t sequence, const std::vector<uint8_t> &data,
@@ -36,7 +35,7 @@ std::vector<uint8_t> BuildPacket(uint8_t sequence, const std::vector<uint8_t> &d
     uint8_t complement = static_cast<uint8_t>(sequence ^ 0xFF);
     if (flaws.badComplement)
         complement = static_cast<uint8_t>(complement ^ 0x01);
-    uint16_t checksum = PacketChecksum(data);
+    uint16_t checksum = Sum16(data);
     if (flaws.badChecksum)
         checksum = static_cast<uint16_t>(checksum + 1);
 
@@ -45,11 +44,9 @@ std::vector<uint8_t> BuildPacket(uint8_t sequence, const std::vector<uint8_t> &d
     out.push_back(wire::kSoh);
     out.push_back(sequence);
     out.push_back(complement);
-    out.push_back(static_cast<uint8_t>(data.size() & 0xFF));
-    out.push_back(static_cast<uint8_t>((data.size() >> 8) & 0xFF));
+    AppendLe16(out, static_cast<unsigned>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
-    out.push_back(static_cast<uint8_t>(checksum & 0xFF));
-    out.push_back(static_cast<uint8_t>(checksum >> 8));
+    AppendLe16(out, checksum);
     return out;
 }
 

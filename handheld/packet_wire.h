@@ -27,8 +27,6 @@ constexpr size_t kPacketOverhead = 7;
 // "EOT", "ACK"... for the control bytes of both layers, "0x41" otherwise.
 std::string ControlName(uint8_t code);
 
-uint16_t PacketChecksum(const std::vector<uint8_t> &data);
-
 // Deliberate damage, for the handheld's fault hooks.
 struct PacketFlaws {
     bool badComplement = false;
@@ -45,7 +43,7 @@ struct Packet {
     uint16_t checksum = 0;  // as it came on the wire
 
     bool ComplementMatches() const { return (sequence ^ 0xFF) == complement; }
-    bool ChecksumMatches() const { return PacketChecksum(data) == checksum; }
+    bool ChecksumMatches() const;
 };
 
 class PacketReader {

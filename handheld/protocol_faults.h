@@ -1,10 +1,21 @@
 // Faults that the handheld's protocol side can be told to commit, so that the
 // PC's handling of each can be tested. Counters count down as they are used;
 // flags clear themselves once used.
+//
+// The protocol side asks at fixed points whether a fault is due (the Take...
+// operations, each using up the fault it reports); it keeps no fault logic
+// of its own. Where a fault leads the conversation off its usual path, the
+// transition table names it (see protocol_states.h).
 #ifndef TESSALINK_HANDHELD_PROTOCOL_FAULTS_H
 #define TESSALINK_HANDHELD_PROTOCOL_FAULTS_H
 
+#include <cstdint>
+#include <deque>
 #include <optional>
+#include <string>
+#include <vector>
+
+#include "packet_wire.h"
 
 namespace handheld {
 
@@ -45,6 +56,45 @@ struct ProtocolFaults {
 
     // After this many more units (packets or control bytes), send nothing.
     std::optional<unsigned> silentAfter;
+
+    // --- the hooks ---
+    // Whether to refuse the packet or chunk just received.
+    bool TakeNakReceived() { return Take(nakReceived); }
+    // Whether to send CAN in place of the reply: an ACK to a packet or
+    // chunk, the ACK to the PC's EOT, the ENQ that hands the turn over.
+    bool TakeCancelInsteadOfAck() { return Take(cancelInsteadOfAck); }
+    bool TakeCancelInsteadOfEotAck() { return Take(cancelInsteadOfEotAck); }
+    bool TakeCancelInsteadOfEnq() { return Take(cancelInsteadOfEnq); }
+    // Whether to send CAN where a packet is due, and whether one more is
+    // due after it.
+    bool TakeCancelBeforePacket() { return Take(cancelsBeforePacket); }
+    bool MoreCancelsBeforePacket() const { return cancelsBeforePacket > 0; }
+    // Whether to send the packet just acknowledged once more.
+    bool TakeRepeatPacket() { return Take(repeatPacket); }
+    // Whether the unit about to be sent goes nowhere.
+    bool TakeSilence();
+
+    // The handheld's answers and replies, as planned, changed by the faults
+    // that are due. The command answer and the put answer: whether it is
+    // still an acceptance after the change.
+    bool ShapeCommandAnswer(std::deque<std::vector<uint8_t>> &packets);
+    bool ShapePutAnswer(std::deque<std::vector<uint8_t>> &packets);
+    // The reply code that the replies of "FF" or "FU" carry.
+    std::string ReplyCode(const std::string &code);
+    void ShapeReplies(std::deque<std::vector<uint8_t>> &packets, const std::string &code);
+
+    // The damage done to the next sending of a packet: its number moved on,
+    // its complement or checksum wrong; with the words for the trace.
+    struct Damage {
+        bool wrongNumber = false;
+        PacketFlaws flaws;
+        std::string Described() const;
+    };
+    Damage TakeDamage();
+
+private:
+    static bool Take(bool &flag);
+    static bool Take(unsigned &count);
 };
 
 }  // namespace handheld

@@ -4,7 +4,12 @@
 // "DOK", the six file operations on a file store, the application-text
 // stream) and queues what the handheld sends with LineSide::SendUnit. It does
 // no I/O: the driver calls Pump after every input to the line side and on
-// time, then sends what the line side has to send.
+// time, then sends what the line side has to send, and takes the events
+// (NextEvent) that tell it what the handheld has done.
+//
+// Its states and every transition between them are in protocol_states.h and
+// .cpp; this class reads the input into the table's terms, carries out the
+// actions, and asks the fault hooks (protocol_faults.h) at fixed points.
 //
 // Every packet or control byte goes out as one unit (one data frame numbered
 // 1 in mode 1, raw bytes in modes 0 and 2). Incoming units are read as one
@@ -51,6 +56,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,8 +65,21 @@
 #include "operation_texts.h"
 #include "packet_wire.h"
 #include "protocol_faults.h"
+#include "protocol_states.h"
 
 namespace handheld {
+
+// What the handheld has done that its driver may act on, in order.
+struct ProtocolEvent {
+    enum class Kind {
+        kConversationFinished,  // a file operation or a release ended well
+        kTextReceived,          // the PC's text stream, complete
+        kTextSent,              // SendText has queued the handheld's text
+    };
+    Kind kind;
+    Operation operation = Operation::kUnknown;  // kConversationFinished
+    std::vector<uint8_t> text;                  // kTextReceived, without its end mark
+};
 
 class ProtocolSide {
 public:
@@ -71,6 +90,8 @@ public:
     ProtocolSide(LineSide &line, FileStore &store);
 
     void Pump(uint32_t now);
+    // The next event, oldest first; none when all have been taken.
+    std::optional<ProtocolEvent> NextEvent();
 
     ProtocolFaults &Faults() { return m_faults; }
     // One readable line per packet, control byte and turn of events.
@@ -95,11 +116,8 @@ public:
     // Application text that comes unannounced (off by default; the emulator
     // turns it on, as nothing tells it when the PC sends text). While a
     // command is awaited and no packet has begun, a unit that cannot begin
-    // the PC's packets begins its text stream, as if ExpectText had been
-    // called just before it: in modes 0 and 2 a unit whose first byte is
-    // neither SOH nor a control byte of the packet layer (EOT, ENQ, ACK, NAK,
-    // CAN); in mode 1 a numbered unit (the PC numbers its text frames from 1
-    // and sends its packets unnumbered) or the end mark alone (an empty text).
+    // the PC's packets (BeginsUnannouncedText) begins its text stream, as if
+    // ExpectText had been called just before it.
     void SetTextDetection(bool on) { m_detectText = on; }
     // The PC has closed the line or opened it afresh: whatever was under way
     // (a conversation, a text stream, units still to send) is dropped.
@@ -108,56 +126,57 @@ public:
     // What it has done.
     unsigned Releases() const { return m_releases; }
     unsigned ConversationsFinished() const { return m_finished; }
-    bool AwaitingCommand() const { return m_phase == Phase::kAwaitCommand; }
+    bool AwaitingCommand() const { return m_state == protocol::State::kAwaitCommand; }
 
 private:
-    enum class Phase {
-        kAwaitCommand,  // the PC has the turn; a command packet is awaited
-        kPcPackets,     // the PC has the turn; see m_welcome
-        kChunks,        // the PC sends the chunks of "DL"
-        kPcEnq,         // the PC's EOT acknowledged, its ENQ awaited
-        kOwnPacket,     // a packet of the handheld sent, its ACK awaited
-        kCancelAnswer,  // a CAN sent where a packet was due, the ENQ awaited
-        kOwnEot,        // the handheld's EOT sent, its ACK awaited
-        kText,          // the PC's text stream is coming
+    using State = protocol::State;
+    using Input = protocol::Input;
+
+    // The handheld's turn as planned when it begins.
+    struct Turn {
+        enum class Then { kRequest, kFinish, kDrop };
+        std::deque<std::vector<uint8_t>> packets;
+        Then then = Then::kDrop;
+        bool taken = true;  // false: the handheld does not take the turn ("FC")
     };
-    // What the PC's turn may still hold.
-    enum class Welcome { kRequest, kPutData, kEndOfTurn };
-    // Which of the PC's turns it is.
-    enum class Stage { kCommand, kRequest };
-    enum class AfterOwnTurn { kTakeRequest, kFinish, kDrop };
 
+    // The machine: the only place that changes m_state.
+    void Fire(Input input);
+    bool Step(Input input);
+    Input Triggered();
+    bool SendReply(protocol::Reply reply);
+    void Perform(protocol::Action action, Input input);
+
+    // Input, read into the table's terms.
     void FeedByte(uint8_t byte);
-    bool BeginsText(const Unit &unit) const;
-    void TakeTextUnit(const std::vector<uint8_t> &data);
-    void CheckStall();
-
     void OnControl(uint8_t code);
-    void OnPacket(const Packet &packet);
-    bool Welcomes(const Packet &packet) const;
-    void Refuse(const std::string &why);
-    void StartConversation(const std::string &code);
-    bool AcceptRequest(const Packet &packet);
-    bool AcceptPutData(const Packet &packet);
+    std::optional<Input> ReadPacket(const Packet &packet);
+    std::optional<Input> ReadRequest(const Packet &packet);
+    std::optional<Input> ReadPutData(const Packet &packet);
+    Input Refusal(const std::string &why);
     void OnChunkComplete();
-    void ExpectPcTurn(Stage stage, Welcome welcome);
+    void CheckStall();
+    bool TakesPackets() const;
+    std::string DropReason(Input input) const;
 
-    void OnPcTurnEnded();
+    // Actions.
+    void StartConversation();
+    void TakeRequest();
+    void TakePutData();
+    void TakeChunk();
+    void ExpectRequest();
     void AnswerCommand();
     void AnswerRequest();
-    void BeginOwnTurn(std::deque<std::vector<uint8_t>> packets, AfterOwnTurn after);
-    void SendNextOwnPacket();
+    void BeginTurn(Turn &&turn);
     void SendOwnPacket();
-    void OnOwnPacketAcknowledged();
-    void OnOwnPacketRefused();
-    void OnOwnEotAcknowledged();
-
-    bool SendAck(bool &cancelInstead);
+    void NextPacket();
     void SendControl(uint8_t code);
     void Emit(std::vector<uint8_t> bytes, uint16_t sequence = 1);
     void Finish();
     void Drop(const std::string &why);
     void Reset();
+    void TakeText(bool end);
+    void RestartLine();
     void Trace(const std::string &line);
 
     LineSide &m_line;
@@ -166,11 +185,12 @@ private:
     std::function<void(const std::string &)> m_trace;
     size_t m_chunkSize = kDefaultChunkSize;
     size_t m_replySize = kDefaultReplySize;
+    std::deque<ProtocolEvent> m_events;
 
+    State m_state = State::kAwaitCommand;
     uint32_t m_now = 0;
     uint32_t m_lastInput = 0;
     PacketReader m_reader;
-    Phase m_phase = Phase::kAwaitCommand;
 
     // The conversation.
     std::string m_code;
@@ -178,26 +198,29 @@ private:
     Request m_request;
     std::vector<uint8_t> m_incoming;  // the file being put
     std::vector<uint8_t> m_chunk;
+    std::string m_cancelledReply;  // the reply that a fault put CAN in place of
+
+    // What the input at hand brought, for the action that takes it: the
+    // command's code, the request, the file bytes of a put data packet or a
+    // unit of text.
+    std::string m_inCode;
+    Request m_inRequest;
+    std::vector<uint8_t> m_inBytes;
 
     // The PC's turn.
-    Stage m_stage = Stage::kCommand;
-    Welcome m_welcome = Welcome::kRequest;
     uint8_t m_expected = 1;
     bool m_havePrevious = false;
     uint8_t m_previous = 0;
     unsigned m_refusals = 0;
 
     // The handheld's turn.
-    std::deque<std::vector<uint8_t>> m_outgoing;
-    AfterOwnTurn m_afterOwnTurn = AfterOwnTurn::kDrop;
+    Turn m_turn;
     uint8_t m_ownSequence = 1;
     unsigned m_sendings = 0;
     unsigned m_cancelsSent = 0;
     std::vector<uint8_t> m_lastSent;
-    bool m_sendingRepeat = false;
 
     std::vector<uint8_t> m_text;
-    bool m_textBegun = false;
     bool m_textComplete = false;
     bool m_detectText = false;
     unsigned m_textsReceived = 0;

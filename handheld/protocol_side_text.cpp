@@ -5,41 +5,11 @@
 
 namespace handheld {
 
-void ProtocolSide::ExpectText()
+void ProtocolSide::TakeText(bool end)
 {
-    Reset();
-    m_phase = Phase::kText;
-    m_text.clear();
-    m_textBegun = false;
-    m_textComplete = false;
-}
-
-bool ProtocolSide::BeginsText(const Unit &unit) const
-{
-    if (unit.data.empty())
-        return false;
-    if (m_line.Mode() == 1)
-        return unit.sequence != wire::kUnnumbered ||
-               unit.data == std::vector<uint8_t>{wire::kTextEnd};
-    switch (unit.data.front()) {
-    case wire::kSoh:
-    case wire::kEot:
-    case wire::kEnq:
-    case wire::kAck:
-    case wire::kNak:
-    case wire::kCan:
-        return false;
-    default:
-        return true;
-    }
-}
-
-void ProtocolSide::TakeTextUnit(const std::vector<uint8_t> &data)
-{
-    m_textBegun = true;
-    m_text.insert(m_text.end(), data.begin(), data.end());
-    Trace("<- text " + std::to_string(data.size()) + " bytes");
-    if (data.empty() || data.back() != wire::kTextEnd)
+    m_text.insert(m_text.end(), m_inBytes.begin(), m_inBytes.end());
+    Trace("<- text " + std::to_string(m_inBytes.size()) + " bytes");
+    if (!end)
         return;
     m_text.pop_back();
     m_textComplete = true;
@@ -47,6 +17,7 @@ void ProtocolSide::TakeTextUnit(const std::vector<uint8_t> &data)
     ++m_textsReceived;
     ++m_finished;
     m_line.FinishConversation();
+    m_events.push_back({ProtocolEvent::Kind::kTextReceived, Operation::kUnknown, m_text});
     Reset();
 }
 
@@ -61,6 +32,7 @@ void ProtocolSide::SendText(const std::vector<uint8_t> &text)
     }
     ++m_finished;
     m_line.FinishConversation();
+    m_events.push_back({ProtocolEvent::Kind::kTextSent, Operation::kUnknown, {}});
 }
 
 }  // namespace handheld

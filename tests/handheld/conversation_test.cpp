@@ -136,6 +136,15 @@ TEST_P(HandheldOperations, RunToTheEnd)
     EXPECT_EQ(line.protocol.Releases(), c.code == "LE" ? 1u : 0u);
     // Only a successful conversation lets go of CTS, and only in mode 2.
     EXPECT_EQ(line.side.Cts(), !(way.mode == 2 && c.finishes));
+    // The driver hears of it once, and of nothing else.
+    std::optional<handheld::ProtocolEvent> event = line.protocol.NextEvent();
+    if (c.finishes) {
+        ASSERT_TRUE(event.has_value());
+        EXPECT_EQ(event->kind, handheld::ProtocolEvent::Kind::kConversationFinished);
+        EXPECT_EQ(event->operation, handheld::OperationOf(c.code));
+        event = line.protocol.NextEvent();
+    }
+    EXPECT_FALSE(event.has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(

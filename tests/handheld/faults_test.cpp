@@ -68,6 +68,15 @@ std::vector<FaultCase> Cases()
         // Mode 1: the PC reads the CAN as the packet and does not answer it.
         {"CancelOnceInModeOne", {1}, [](ProtocolFaults &f) { f.cancelsBeforePacket = 1; },
          Then(CommandTurn("LE"), {{{kEnq}, {kCan, kEot}}, {{kAck}, {kEnq}}}), 0},
+        // The packet that the CAN replaced keeps its number: the next is 2.
+        {"CancelOnceInModeOneThenTheNextPacket", {1},
+         [](ProtocolFaults &f) {
+             f.cancelsBeforePacket = 1;
+             f.twoAnswers = true;
+         },
+         Then(CommandTurn("LE"),
+              {{{kEnq}, Join({kCan}, Packet(2, kDok))}, {{kAck}, {kEot}}, {{kAck}, {kEnq}}}),
+         0},
         {"CancelTwiceInModeOne", {1}, [](ProtocolFaults &f) { f.cancelsBeforePacket = 2; },
          Then(CommandTurn("LE"), {{{kEnq}, {kCan, kCan}}, {{kAck}, {}}}), 0},
         {"AnswerWithoutDok", kAllModes, [](ProtocolFaults &f) { f.answerWithoutDok = true; },
@@ -96,6 +105,14 @@ std::vector<FaultCase> Cases()
          Then(CommandTurn("LE"), {{{kEnq}, Packet(1, kDok)},
                                   {{kAck}, Packet(1, kDok)},
                                   {{kAck}, {kEot}},
+                                  {{kAck}, {kEnq}}}),
+         1},
+        // The PC takes the repeat for the next packet and refuses it: the
+        // handheld goes on with its turn.
+        {"RepeatPacketRefused", kAllModes, [](ProtocolFaults &f) { f.repeatPacket = true; },
+         Then(CommandTurn("LE"), {{{kEnq}, Packet(1, kDok)},
+                                  {{kAck}, Packet(1, kDok)},
+                                  {{kNak}, {kEot}},
                                   {{kAck}, {kEnq}}}),
          1},
         {"FallsSilent", kAllModes, [](ProtocolFaults &f) { f.silentAfter = 1; },
@@ -170,6 +187,37 @@ TEST(HandheldFaultsOnPuts, NakOfAChunk)
         line.Run(HandheldTurn({Text("AEX")}));
         EXPECT_EQ(line.store.files.at("C"), Text("abcdef"));
     }
+}
+
+// A CAN in place of a packet is allowed once per turn of the handheld.
+TEST(HandheldFaultsOnTurns, OneCancelInEachTurn)
+{
+    for (int mode : kRawModes) {
+        SCOPED_TRACE(mode);
+        Line line(mode);
+        line.store.files["A"] = Text("a");
+        line.protocol.Faults().cancelsBeforePacket = 1;
+        line.Run(Then(Then(CommandTurn("FU"), {{{kEnq}, {kCan}}}), HandheldTurn({kDok})));
+        line.protocol.Faults().cancelsBeforePacket = 1;
+        line.Run({{Packet(1, Request("RFUA")), {kAck}}, {{kEot}, {kAck}}, {{kEnq}, {kCan}}});
+        line.Run(HandheldTurn({Text("DFUa")}));
+        EXPECT_EQ(line.protocol.ConversationsFinished(), 1u);
+    }
+}
+
+// The PC may refuse each packet twice: every packet has three sendings.
+TEST(HandheldFaultsOnTurns, ThreeSendingsForEachPacket)
+{
+    Line line(0);
+    line.protocol.SetReplySize(4);
+    line.store.files["A"] = Text("ab");
+    line.Run(Then(CommandTurn("FU"), HandheldTurn({kDok})));
+    line.Run({{Packet(1, Request("RFUA")), {kAck}}, {{kEot}, {kAck}}});
+    const Bytes first = Packet(1, Text("DFUa")), second = Packet(2, Text("DFUb"));
+    line.Run({{{kEnq}, first}, {{kNak}, first}, {{kNak}, first},
+              {{kAck}, second}, {{kNak}, second}, {{kNak}, second},
+              {{kAck}, {kEot}}, {{kAck}, {kEnq}}});
+    EXPECT_EQ(line.protocol.ConversationsFinished(), 1u);
 }
 
 }  // namespace

@@ -22,9 +22,43 @@ TEST(HandheldTextStream, TakesThePcsStreamUpToTheMark)
         EXPECT_TRUE(line.protocol.TextComplete());
         EXPECT_EQ(line.protocol.ReceivedText(), (Bytes{'A', 0x1A, 'B', 0x0D, 0x0A}));
         EXPECT_EQ(line.side.Cts(), mode != 2);
+        const std::optional<handheld::ProtocolEvent> event = line.protocol.NextEvent();
+        ASSERT_TRUE(event.has_value());
+        EXPECT_EQ(event->kind, handheld::ProtocolEvent::Kind::kTextReceived);
+        EXPECT_EQ(event->text, (Bytes{'A', 0x1A, 'B', 0x0D, 0x0A}));
+        EXPECT_FALSE(line.protocol.NextEvent().has_value());
         // Then packets again.
         line.Run(Then(CommandTurn("LE"), HandheldTurn({Text("DOK")})));
     }
+}
+
+// The pause that drops a stream counts from its first byte: before it, the
+// PC may take its time.
+TEST(HandheldTextStream, WaitsForTheFirstByteWithoutLimit)
+{
+    Line line(0);
+    line.protocol.ExpectText();
+    line.Pass(handheld::ProtocolSide::kStallMs * 2);
+    EXPECT_EQ(line.Write({'a', 0x1A}), Bytes{});
+    EXPECT_TRUE(line.protocol.TextComplete());
+    EXPECT_EQ(line.protocol.ReceivedText(), Bytes{'a'});
+}
+
+// In mode 1 an empty data frame carries nothing, end mark included.
+TEST(HandheldTextStream, EmptyFrameDoesNotEndIt)
+{
+    Line line(1);
+    line.protocol.ExpectText();
+    for (const Bytes &unit : {Bytes{'a'}, Bytes{}, Bytes{0x1A}}) {
+        EXPECT_FALSE(line.protocol.TextComplete());
+        const Bytes enq = handheld::BuildControlFrame(kEnq);
+        line.side.OnBytes(0, enq.data(), enq.size());
+        const Bytes frame = handheld::BuildDataFrame(unit, 1);
+        line.side.OnBytes(0, frame.data(), frame.size());
+        line.protocol.Pump(0);
+    }
+    EXPECT_TRUE(line.protocol.TextComplete());
+    EXPECT_EQ(line.protocol.ReceivedText(), Bytes{'a'});
 }
 
 TEST(HandheldTextStream, SendsTextAndMarkRaw)
@@ -34,6 +68,10 @@ TEST(HandheldTextStream, SendsTextAndMarkRaw)
         line.protocol.SendText(Text("AB\r\n"));
         EXPECT_EQ(line.Write({}), (Bytes{'A', 'B', 0x0D, 0x0A, 0x1A}));
         EXPECT_EQ(line.side.Cts(), mode != 2);
+        EXPECT_EQ(line.protocol.ConversationsFinished(), 1u);
+        const std::optional<handheld::ProtocolEvent> event = line.protocol.NextEvent();
+        ASSERT_TRUE(event.has_value());
+        EXPECT_EQ(event->kind, handheld::ProtocolEvent::Kind::kTextSent);
     }
 }
 
@@ -106,6 +144,16 @@ TEST(HandheldUnannouncedText, PacketsAndStrayControlBytesAreNoText)
     line.protocol.SetTextDetection(true);
     for (uint8_t control : {kEot, kEnq, kAck, kNak, kCan})
         EXPECT_EQ(line.Write({control}), Bytes{});
+    line.Run(Then(CommandTurn("LE"), HandheldTurn({Text("DOK")})));
+    EXPECT_EQ(line.protocol.TextsReceived(), 0u);
+    EXPECT_EQ(line.protocol.Releases(), 1u);
+}
+
+// A packet may come in pieces; no piece but its first is looked at for text.
+TEST(HandheldUnannouncedText, PacketsInPiecesAreNoText)
+{
+    Line line(0, 3);
+    line.protocol.SetTextDetection(true);
     line.Run(Then(CommandTurn("LE"), HandheldTurn({Text("DOK")})));
     EXPECT_EQ(line.protocol.TextsReceived(), 0u);
     EXPECT_EQ(line.protocol.Releases(), 1u);

@@ -1,10 +1,12 @@
 // Puts the handheld's line side at the far end of a simulated line: what the
 // PC writes and the passing of virtual time go in; what the handheld sends is
-// queued on the line at the time it is due, and CTS follows the handheld.
+// queued on the line at the time it is due, and CTS follows the handheld's
+// changes of it.
 #ifndef TESSALINK_TESTS_SIM_HANDHELD_H
 #define TESSALINK_TESTS_SIM_HANDHELD_H
 
 #include <functional>
+#include <optional>
 
 #include "handheld/line_side.h"
 #include "platform/sim_line.h"
@@ -28,12 +30,14 @@ public:
         Pump(line, now);
     }
     // Sends what the handheld has queued since the last call (after the test
-    // asked it to send something).
+    // asked it to send something), and sets CTS when the handheld changed it.
     void Flush(SimLine &line)
     {
         for (const handheld::Transmission &t : m_side.TakeOutput())
             line.SendToPc(t.bytes.data(), t.bytes.size(), t.due);
-        line.SetCts(m_side.Cts());
+        while (std::optional<handheld::LineEvent> event = m_side.NextEvent())
+            if (event->kind == handheld::LineEvent::Kind::kCtsChanged)
+                line.SetCts(event->cts);
     }
 
 private:

@@ -14,6 +14,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using emulator::DirectoryFileStore;
 
 Bytes Text(const std::string &text)
 {
@@ -49,7 +50,7 @@ protected:
 TEST_F(DirectoryStore, WritesReadsListsAndRemoves)
 {
     DirectoryFileStore store(served);
-    ASSERT_TRUE(store.ok());
+    ASSERT_TRUE(store.IsOpen());
     EXPECT_TRUE(store.Write("NEW FILE.TXT", Text("first")));
     EXPECT_TRUE(store.Write("NEW FILE.TXT", Text("replaced")));
     EXPECT_TRUE(store.Write("\x83\x81\x83\x82", Text("")));  // a name in code page 932
@@ -82,7 +83,7 @@ TEST_F(DirectoryStore, LeftoverTemporaryFilesAreNotListed)
 TEST_F(DirectoryStore, AMissingDirectoryIsNotOk)
 {
     DirectoryFileStore store(root.Path("none"));
-    EXPECT_FALSE(store.ok());
+    EXPECT_FALSE(store.IsOpen());
     Bytes out;
     EXPECT_FALSE(store.Read("OWN", out));
     EXPECT_FALSE(store.Write("OWN", Text("x")));

@@ -11,6 +11,8 @@
 #include "handheld/list_text.h"
 #include "host_files.h"
 
+namespace emulator {
+
 namespace {
 
 const std::string kTemporaryPrefix = ".tessalink-put-";
@@ -117,3 +119,5 @@ bool DirectoryFileStore::Remove(const std::string &name)
 {
     return m_dir >= 0 && IsRegularFile(name) && ::unlinkat(m_dir, name.c_str(), 0) == 0;
 }
+
+}  // namespace emulator

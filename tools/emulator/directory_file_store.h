@@ -23,6 +23,8 @@
 
 #include "handheld/file_store.h"
 
+namespace emulator {
+
 class DirectoryFileStore : public handheld::FileStore {
 public:
     explicit DirectoryFileStore(const std::string &path);
@@ -31,7 +33,7 @@ public:
     DirectoryFileStore &operator=(const DirectoryFileStore &) = delete;
 
     // False when the directory could not be opened.
-    bool ok() const { return m_dir >= 0; }
+    bool IsOpen() const { return m_dir >= 0; }
 
     std::vector<uint8_t> List(const std::string &argument) const override;
     bool Read(const std::string &name, std::vector<uint8_t> &out) const override;
@@ -48,5 +50,7 @@ private:
     int m_dir;
     unsigned m_writes = 0;
 };
+
+}  // namespace emulator
 
 #endif

@@ -9,7 +9,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "handheld/due_time.h"
 #include "host_files.h"
+
+namespace emulator {
 
 namespace {
 
@@ -20,11 +23,6 @@ uint32_t NowMs()
     using namespace std::chrono;
     return static_cast<uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-bool Due(uint32_t now, uint32_t due)
-{
-    return static_cast<int32_t>(now - due) >= 0;
 }
 
 }  // namespace
@@ -78,13 +76,9 @@ bool Emulator::Run(const volatile std::sig_atomic_t &stop)
         if ((events & POLLIN) != 0)
             nearEndOpen = ReadInput();
         m_side.OnTime(m_now);
-        WatchLine();
+        TakeLineEvents();
         m_protocol.Pump(m_now);
-        TakeText();
-        if (m_finished != m_protocol.ConversationsFinished()) {
-            m_finished = m_protocol.ConversationsFinished();
-            Arm();
-        }
+        TakeProtocolEvents();
         // After the input is used: the last bytes before a close count.
         OnPresence(nearEndOpen ? m_device.PresenceNow(events) : LineDevice::Presence::kClosed);
         OfferText();
@@ -99,7 +93,7 @@ int Emulator::WaitMs() const
 {
     int wait = kPollMs;
     for (const handheld::Transmission &t : m_pending)
-        wait = std::min(wait, std::max(0, static_cast<int>(static_cast<int32_t>(t.due - m_now))));
+        wait = std::min(wait, static_cast<int>(handheld::RemainingMs(m_now, t.due)));
     return wait;
 }
 
@@ -150,32 +144,54 @@ void Emulator::OnClosed()
     m_armed = false;
 }
 
-// What the line side has seen since the last look: in mode 1 a probe starts
-// a connection afresh (the line back at no parity for the answer), the
-// switch sequence puts it at odd parity, and a control frame from the PC
-// begins a conversation. On a serial device RTS follows CTS.
-void Emulator::WatchLine()
+// What the line side has seen: in mode 1 a probe starts a connection afresh
+// (the line back at no parity for the answer), the switch sequence puts it at
+// odd parity, and a control frame from the PC begins a conversation. On a
+// serial device RTS follows CTS. Taken before the protocol side reads the
+// input, which after a probe belongs to the new connection.
+void Emulator::TakeLineEvents()
 {
-    if (m_side.ProbesSeen() != m_probes) {
-        m_probes = m_side.ProbesSeen();
-        m_device.SetOddParity(false);
-        m_protocol.Restart();
-        if (m_open)
-            Arm();  // a new connection, its close and opening too quick to see
-        else
-            OnOpened("the PC opened the line (probe)");
+    using Kind = handheld::LineEvent::Kind;
+    while (std::optional<handheld::LineEvent> event = m_side.NextEvent()) {
+        switch (event->kind) {
+        case Kind::kProbe:
+            m_device.SetOddParity(false);
+            m_protocol.Restart();
+            if (m_open)
+                Arm();  // a new connection, its close and opening too quick to see
+            else
+                OnOpened("the PC opened the line (probe)");
+            break;
+        case Kind::kSwitchSequence:
+            m_device.SetOddParity(true);
+            break;
+        case Kind::kPcControl:
+            m_armed = false;
+            break;
+        case Kind::kCtsChanged:
+            m_device.SetRts(event->cts);
+            break;
+        }
     }
-    if (m_side.SwitchesSeen() != m_switches) {
-        m_switches = m_side.SwitchesSeen();
-        m_device.SetOddParity(true);
-    }
-    if (m_side.ControlsReceived().size() != m_controls) {
-        m_controls = m_side.ControlsReceived().size();
-        m_armed = false;
-    }
-    if (m_side.Cts() != m_cts) {
-        m_cts = m_side.Cts();
-        m_device.SetRts(m_cts);
+}
+
+// A conversation that ended well, or a text taken, leaves the line quiet:
+// the time to offer text begins.
+void Emulator::TakeProtocolEvents()
+{
+    using Kind = handheld::ProtocolEvent::Kind;
+    while (std::optional<handheld::ProtocolEvent> event = m_protocol.NextEvent()) {
+        switch (event->kind) {
+        case Kind::kTextReceived:
+            KeepText(event->text);
+            Arm();
+            break;
+        case Kind::kConversationFinished:
+            Arm();
+            break;
+        case Kind::kTextSent:
+            break;
+        }
     }
 }
 
@@ -185,12 +201,8 @@ void Emulator::Arm()
     m_quietSince = m_now;
 }
 
-void Emulator::TakeText()
+void Emulator::KeepText(const std::vector<uint8_t> &text)
 {
-    if (m_protocol.TextsReceived() == m_texts)
-        return;
-    m_texts = m_protocol.TextsReceived();
-    const std::vector<uint8_t> &text = m_protocol.ReceivedText();
     const std::string size = std::to_string(text.size()) + " bytes";
     if (m_settings.textOut.empty()) {
         Say("emu", "text from the PC: " + size + " (not kept: no --text-out)");
@@ -206,7 +218,7 @@ void Emulator::TakeText()
 void Emulator::OfferText()
 {
     if (m_settings.textIn.empty() || !m_armed || !m_open || !m_protocol.AwaitingCommand() ||
-        m_side.HasUnitsToSend() || !Due(m_now, m_quietSince + m_settings.textDelayMs))
+        m_side.HasUnitsToSend() || !handheld::Reached(m_now, m_quietSince + m_settings.textDelayMs))
         return;
     m_armed = false;
     std::vector<uint8_t> text;
@@ -218,7 +230,6 @@ void Emulator::OfferText()
     if (!text.empty() && text.back() == kTextEnd)
         text.pop_back();
     m_protocol.SendText(text);
-    m_finished = m_protocol.ConversationsFinished();
     Say("emu",
         "text to the PC: " + std::to_string(text.size()) + " bytes from " + m_settings.textIn);
 }
@@ -232,7 +243,7 @@ void Emulator::WriteDue()
         return;
     }
     // In order; what the device does not take now waits for the next round.
-    while (!m_pending.empty() && Due(m_now, m_pending.front().due)) {
+    while (!m_pending.empty() && handheld::Reached(m_now, m_pending.front().due)) {
         std::vector<uint8_t> &bytes = m_pending.front().bytes;
         const ssize_t n = ::write(m_device.Fd(), bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
@@ -246,3 +257,5 @@ void Emulator::WriteDue()
         m_pending.erase(m_pending.begin());
     }
 }
+
+}  // namespace emulator

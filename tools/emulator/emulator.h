@@ -5,10 +5,8 @@
 // Application text. Nothing on the wire announces the PC's text:
 //  - The PC sends text: the protocol side's text detection is on, so a
 //    conversation that does not begin like the PC's packets is its text
-//    stream (see ProtocolSide::SetTextDetection: in modes 0 and 2 a first
-//    byte other than SOH and the packet layer's control bytes, in mode 1 a
-//    numbered data frame or the end mark alone). Each complete stream
-//    replaces the --text-out file (written whole, then renamed into place).
+//    stream (handheld/unannounced_text.h). Each complete stream replaces the
+//    --text-out file (written whole, then renamed into place).
 //  - The PC receives text: it sends nothing at all and waits (up to six
 //    minutes) for the handheld's stream. So, with --text-in, the emulator
 //    sends that file's contents (read afresh each time, one trailing 0x1A
@@ -42,6 +40,8 @@
 #include "handheld/line_side.h"
 #include "handheld/protocol_side.h"
 #include "line_device.h"
+
+namespace emulator {
 
 struct EmulatorSettings {
     int mode = 2;
@@ -78,9 +78,10 @@ private:
     void OnPresence(LineDevice::Presence presence);
     void OnOpened(const char *how);
     void OnClosed();
-    void WatchLine();
+    void TakeLineEvents();
+    void TakeProtocolEvents();
     void Arm();
-    void TakeText();
+    void KeepText(const std::vector<uint8_t> &text);
     void OfferText();
     void WriteDue();
 
@@ -94,17 +95,11 @@ private:
     bool m_open = false;
     std::vector<handheld::Transmission> m_pending;
 
-    // What has been seen of the two sides so far.
-    unsigned m_probes = 0;
-    unsigned m_switches = 0;
-    size_t m_controls = 0;
-    unsigned m_finished = 0;
-    unsigned m_texts = 0;
-    bool m_cts = true;
-
     // Text to send: offered once the line has been quiet since m_quietSince.
     bool m_armed = false;
     uint32_t m_quietSince = 0;
 };
+
+}  // namespace emulator
 
 #endif

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace emulator {
+
 bool WriteAll(int fd, const std::vector<uint8_t> &bytes)
 {
     size_t done = 0;
@@ -65,3 +67,5 @@ bool ReplaceHostFile(const std::string &path, const std::vector<uint8_t> &bytes,
     }
     return ok;
 }
+
+}  // namespace emulator

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace emulator {
+
 // Writes every byte to the descriptor; false on an error.
 bool WriteAll(int fd, const std::vector<uint8_t> &bytes);
 // Reads the descriptor to its end; false on an error (out then holds what
@@ -18,5 +20,7 @@ bool ReadAll(int fd, std::vector<uint8_t> &out);
 bool ReadHostFile(const std::string &path, std::vector<uint8_t> &out, std::string &error);
 bool ReplaceHostFile(const std::string &path, const std::vector<uint8_t> &bytes,
                      std::string &error);
+
+}  // namespace emulator
 
 #endif

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace emulator {
+
 namespace {
 
 struct Speed {
@@ -163,3 +165,5 @@ void LineDevice::SetOddParity(bool on)
         tio.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD);
     ::tcsetattr(m_fd, TCSANOW, &tio);
 }
+
+}  // namespace emulator

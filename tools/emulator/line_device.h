@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+namespace emulator {
+
 class LineDevice {
 public:
     enum class Presence { kOpen, kClosed, kUnknown };
@@ -64,5 +66,7 @@ private:
     bool m_modemLines = false;
     std::string m_peerPath;
 };
+
+}  // namespace emulator
 
 #endif

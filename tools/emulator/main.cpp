@@ -18,10 +18,16 @@
 
 #include "directory_file_store.h"
 #include "emulator.h"
+#include "handheld/unannounced_text.h"
 #include "host_files.h"
 #include "line_device.h"
 
 namespace {
+
+using emulator::DirectoryFileStore;
+using emulator::EmulatorSettings;
+using emulator::LineDevice;
+using emulator::ReplaceHostFile;
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -79,16 +85,37 @@ std::string Absolute(const std::string &path)
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
 }
 
-const char kFooter[] = R"text(
+// The words, on lines of at most width characters, each after the indent.
+std::string Wrapped(const std::string &text, const std::string &indent, size_t width)
+{
+    std::string out, line;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t space = text.find(' ', at);
+        const std::string word = text.substr(at, space == std::string::npos ? std::string::npos
+                                                                             : space - at);
+        at = space == std::string::npos ? text.size() : space + 1;
+        if (!line.empty() && indent.size() + line.size() + 1 + word.size() > width) {
+            out += indent + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return out + indent + line;
+}
+
+const char kFooterStart[] = R"text(
 The PC side: set the line printed at start, e.g. TESSALINK_COM2=/dev/pts/7, in
 the environment of the program that uses the library (COM<n> opens the device
 in TESSALINK_COM<n>), and use the same mode and COM number there.
 
 Application text. Nothing on the wire announces it, so:
-  - a conversation that does not begin like the PC's packets is the PC's text
-    (modes 0 and 2: a first byte other than SOH and the control bytes EOT,
-    ENQ, ACK, NAK, CAN; mode 1: a numbered frame, or the end mark alone); each
-    complete text replaces the --text-out file (without its end mark 0x1A);
+  - a conversation that does not begin like the PC's packets is the PC's text;
+    each complete text replaces the --text-out file (without its end mark
+    0x1A). It begins so:
+)text";
+
+const char kFooterEnd[] = R"text(
   - with --text-in, the file's contents (read afresh each time; a trailing
     0x1A dropped) and the end mark are sent when the line has been open and
     quiet for --text-delay ms since the PC opened it (in mode 1: since its
@@ -178,7 +205,8 @@ int main(int argc, char **argv)
         ->type_name("FILE");
     app.add_flag("-v,--verbose", settings.verbosity,
                  "Trace the conversation (twice: also the raw pieces of modes 0 and 2)");
-    app.footer(kFooter);
+    app.footer(kFooterStart + Wrapped(std::string("(") + handheld::kUnannouncedTextRule + ");",
+                                      "      ", 79) + kFooterEnd);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {
@@ -204,7 +232,7 @@ int main(int argc, char **argv)
             return 1;
     }
     DirectoryFileStore store(directory);
-    if (!store.ok()) {
+    if (!store.IsOpen()) {
         std::fprintf(stderr, "tessalink-handheld: cannot open the directory %s: %s\n",
                      directory.c_str(), std::strerror(errno));
         return 1;
@@ -236,8 +264,8 @@ int main(int argc, char **argv)
         std::printf("tessalink-handheld: on %s at %u bit/s\n", line->PeerPath().c_str(), baud);
     }
 
-    Emulator emulator(*line, store, settings);
-    const bool ok = emulator.Run(g_stop);
+    emulator::Emulator emulated(*line, store, settings);
+    const bool ok = emulated.Run(g_stop);
     line.reset();
     if (!envFile.empty())
         ::unlink(envFile.c_str());
