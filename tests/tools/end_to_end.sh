@@ -8,7 +8,6 @@
 set -uo pipefail
 cli=$1 emulator=$2 mode=$3
 work=$(mktemp -d /tmp/tessalink-e2e-XXXXXX)
-failures=0 checks=0
 emulator_pid=""
 cleanup() {
   [ -n "$emulator_pid" ] && kill -TERM "$emulator_pid" 2> /dev/null && wait "$emulator_pid" 2> /dev/null
@@ -16,13 +15,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  checks=$((checks + 1))
-  if ! "${@:2}"; then
-    echo "FAILED: $1"
-    failures=$((failures + 1))
-  fi
-}
+. "$(dirname "$0")/../support/checks.sh"
 status_is() {  # status_is EXPECTED COMMAND...: the command's exit status
   "${@:2}" > /dev/null 2> "$work/stderr"
   local got=$?
@@ -180,5 +173,4 @@ check "the missing file is named" stderr_says "missing.bin"
 kill -TERM "$emulator_pid"; wait "$emulator_pid"; status=$?; emulator_pid=""
 check "the emulator stops cleanly" test "$status" -eq 0
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -42,7 +42,6 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
 unset DISPLAY WAYLAND_DISPLAY
 work=$(mktemp -d /tmp/tessalink-wine-XXXXXX)
 emulator_pid=""
-failures=0 checks=0
 
 stop_emulator() {
   if [ -n "$emulator_pid" ]; then
@@ -54,13 +53,7 @@ stop_emulator() {
 cleanup() { stop_emulator; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"; }
 trap cleanup EXIT
 
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  checks=$((checks + 1))
-  if ! "${@:2}"; then
-    echo "FAILED: $1"
-    failures=$((failures + 1))
-  fi
-}
+. "$(dirname "$0")/../support/checks.sh"
 
 winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 
@@ -222,5 +215,4 @@ if [ -s "$work/windows/stderr" ]; then
   cat "$work/windows/stderr"
 fi
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
