@@ -127,15 +127,30 @@ static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam
 static CallerWindow MakeWindow(void)
 {
     WNDCLASSA windowClass;
+    HWND window = NULL;
+    int attempt;
     memset(&windowClass, 0, sizeof windowClass);
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = GetModuleHandleA(NULL);
     windowClass.lpszClassName = "TessalinkLinkCaller";
-    if (!RegisterClassA(&windowClass))
+    if (!RegisterClassA(&windowClass)) {
+        fprintf(stderr, "link_caller: RegisterClassA failed (error %lu)\n",
+                (unsigned long)GetLastError());
         return NULL;
-    /* A message-only window: receives messages, needs no display. */
-    return CreateWindowExA(0, windowClass.lpszClassName, "link_caller", 0, 0, 0, 0, 0,
-                           HWND_MESSAGE, NULL, windowClass.hInstance, NULL);
+    }
+    /* A message-only window: receives messages, needs no display. Wine makes
+       the desktop that windows need in a process of its own on first use,
+       which can be late on a loaded machine: a few more tries. */
+    for (attempt = 0; attempt < 5 && window == NULL; attempt++) {
+        if (attempt > 0)
+            Sleep(1000);
+        window = CreateWindowExA(0, windowClass.lpszClassName, "link_caller", 0, 0, 0, 0, 0,
+                                 HWND_MESSAGE, NULL, windowClass.hInstance, NULL);
+        if (window == NULL)
+            fprintf(stderr, "link_caller: CreateWindowExA failed (error %lu)\n",
+                    (unsigned long)GetLastError());
+    }
+    return window;
 }
 
 static void Pause(long ms)
