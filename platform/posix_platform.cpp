@@ -20,6 +20,7 @@
 
 #include "../include/tessalink.h"
 #include "mode_text.h"
+#include "posix_exact_speed.h"
 #include "posix_file.h"
 #include "window_record.h"
 
@@ -128,10 +129,12 @@ public:
         return fd;
     }
 
+    // A serial device is a terminal: a character device that is none
+    // (/dev/null, say) reads end-of-file for ever and carries no line.
     bool IsCharDevice(PortHandle handle) override
     {
         struct stat st;
-        return ::fstat(Fd(handle), &st) == 0 && S_ISCHR(st.st_mode);
+        return ::fstat(Fd(handle), &st) == 0 && S_ISCHR(st.st_mode) && ::isatty(Fd(handle)) == 1;
     }
 
     void ClosePort(PortHandle handle) override
@@ -150,9 +153,10 @@ public:
         struct termios tio;
         if (::tcgetattr(Fd(handle), &tio) != 0)
             return 0;
-        speed_t speed;
-        if (!SpeedOf(state.BaudRate, &speed) || state.ByteSize < 5 || state.ByteSize > 8)
-            return 0;
+        // Everything the record says is applied even when part of it cannot
+        // be: the line is raw whatever its speed, and the result tells of the
+        // part that failed, as a rejected record does on Windows.
+        bool whole = state.ByteSize >= 5 && state.ByteSize <= 8;
         // Raw bytes: no translation, no echo, no signals; NUL passed through.
         tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
                                               ICRNL | IXON | IXOFF | IXANY | INPCK | IGNPAR);
@@ -160,16 +164,20 @@ public:
         tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
         tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
         static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-        tio.c_cflag |= kSizes[state.ByteSize - 5] | CREAD | CLOCAL;
+        tio.c_cflag |= (whole ? kSizes[state.ByteSize - 5] : CS8) | CREAD | CLOCAL;
         if (state.StopBits == TWOSTOPBITS)
             tio.c_cflag |= CSTOPB;
         if (state.Parity == ODDPARITY || state.Parity == EVENPARITY) {
             tio.c_cflag |= PARENB;
             if (state.Parity == ODDPARITY)
                 tio.c_cflag |= PARODD;
-            if (state.fParity)
-                tio.c_iflag |= INPCK;
         }
+        // Parity checking follows the record whatever the parity: with parity
+        // none it checks nothing, and it reads back as the record held it, so
+        // a record read back, changed to odd parity and applied again (the
+        // mode-1 switch) checks its parity.
+        if (state.fParity)
+            tio.c_iflag |= INPCK;
         if (state.fOutX)
             tio.c_iflag |= IXON;
         if (state.fInX)
@@ -180,9 +188,27 @@ public:
             tio.c_cflag |= CRTSCTS;
         tio.c_cc[VMIN] = 0;
         tio.c_cc[VTIME] = 0;
-        cfsetispeed(&tio, speed);
-        cfsetospeed(&tio, speed);
-        return ::tcsetattr(Fd(handle), TCSANOW, &tio) == 0 ? 1 : 0;
+        // A speed of the fixed table goes in with the rest; any other is set
+        // exactly afterwards where the system can. Speed 0 is none: on a
+        // terminal it would mean hanging up.
+        speed_t speed;
+        bool tabled = SpeedOf(state.BaudRate, &speed);
+        if (tabled) {
+            cfsetispeed(&tio, speed);
+            cfsetospeed(&tio, speed);
+#ifdef CIBAUD
+            // The input speed follows the output one; an exact input speed
+            // set earlier would otherwise stay.
+            tio.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
+#endif
+        }
+        // (The C library reports a parity bit that did not stick, as on a
+        // pseudo-terminal, as a failure; the rest is in force all the same.)
+        if (::tcsetattr(Fd(handle), TCSANOW, &tio) != 0)
+            whole = false;
+        if (!tabled && (state.BaudRate == 0 || !SetExactSpeed(Fd(handle), state.BaudRate)))
+            whole = false;
+        return whole ? 1 : 0;
     }
 
     int GetLineState(PortHandle handle, LineState &state) override
@@ -192,7 +218,8 @@ public:
             return 0;
         std::memset(&state, 0, sizeof state);
         state.DCBlength = sizeof(LineState);
-        state.BaudRate = BaudOf(cfgetospeed(&tio));
+        if (!ReadExactSpeed(Fd(handle), &state.BaudRate))
+            state.BaudRate = BaudOf(cfgetospeed(&tio));
         state.fBinary = 1;
         state.fParity = (tio.c_iflag & INPCK) != 0;
         state.fOutxCtsFlow = (tio.c_cflag & CRTSCTS) != 0;
@@ -206,10 +233,13 @@ public:
         case CS7: state.ByteSize = 7; break;
         default: state.ByteSize = 8; break;
         }
-        if ((tio.c_cflag & PARENB) == 0)
-            state.Parity = NOPARITY;
+        // Odd parity without PARENB: a device that carries no parity bit (a
+        // pseudo-terminal drops PARENB) was given odd parity, and keeps the
+        // rest of it; SetLineState never sets PARODD alone.
+        if ((tio.c_cflag & PARODD) != 0)
+            state.Parity = ODDPARITY;
         else
-            state.Parity = (tio.c_cflag & PARODD) != 0 ? ODDPARITY : EVENPARITY;
+            state.Parity = (tio.c_cflag & PARENB) != 0 ? EVENPARITY : NOPARITY;
         state.StopBits = (tio.c_cflag & CSTOPB) != 0 ? TWOSTOPBITS : ONESTOPBIT;
         state.XonChar = static_cast<char>(tio.c_cc[VSTART]);
         state.XoffChar = static_cast<char>(tio.c_cc[VSTOP]);

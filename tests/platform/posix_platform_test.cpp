@@ -1,0 +1,129 @@
+// The POSIX platform on real pseudo-terminals: speeds beyond the fixed table,
+// the raw line whatever the speed, and devices that are no terminal.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <string>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+#include "termios2_speed.h"
+
+namespace {
+
+constexpr int kCom = 41;
+
+// A pseudo-terminal whose near end "COM41" names; the test holds the far end
+// and may close it, as a vanished handheld does.
+class Pty : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InstallPlatform(nullptr);
+        far = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(far, 0);
+        ASSERT_EQ(grantpt(far), 0);
+        ASSERT_EQ(unlockpt(far), 0);
+        setenv("TESSALINK_COM41", ptsname(far), 1);
+        near = platform().OpenPort(kCom);
+        ASSERT_NE(near, kInvalidPort);
+        ASSERT_TRUE(platform().BuildLineState("baud=9600 parity=n data=8 stop=1 xon=off", record));
+        record.fParity = 1;
+    }
+    void TearDown() override
+    {
+        if (near != kInvalidPort)
+            platform().ClosePort(near);
+        CloseFarEnd();
+        unsetenv("TESSALINK_COM41");
+    }
+    void CloseFarEnd()
+    {
+        if (far >= 0)
+            close(far);
+        far = -1;
+    }
+    static Platform &platform() { return NativePlatform(); }
+    int NearFd() const { return static_cast<int>(near); }
+
+    int far = -1;
+    PortHandle near = kInvalidPort;
+    LineState record = {};
+};
+
+TEST_F(Pty, AnySpeedAWindowsPortTakesIsSetExactly)
+{
+    const uint32_t speeds[] = {14400, 56000, 128000, 250000, 49664, 9600, 115200, 1200};
+    for (uint32_t speed : speeds) {
+        SCOPED_TRACE(speed);
+        record.BaudRate = speed;
+        EXPECT_EQ(platform().SetLineState(near, record), 1);
+        DeviceSpeeds held = ReadDeviceSpeeds(NearFd());
+        ASSERT_TRUE(held.ok);
+        EXPECT_EQ(held.output, speed);
+        EXPECT_EQ(held.input, speed);
+        LineState back = {};
+        ASSERT_EQ(platform().GetLineState(near, back), 1);
+        EXPECT_EQ(back.BaudRate, speed);
+    }
+}
+
+// Speed 0 is no speed (to a terminal it means hang up): refused, as Windows
+// refuses it, yet the line is raw with every other setting of the record.
+TEST_F(Pty, ARefusedSpeedStillLeavesTheLineRaw)
+{
+    struct termios cooked;
+    ASSERT_EQ(tcgetattr(NearFd(), &cooked), 0);
+    cooked.c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
+    cooked.c_iflag |= ICRNL | IXON;
+    cooked.c_oflag |= OPOST;
+    cfsetospeed(&cooked, B4800);
+    cfsetispeed(&cooked, B4800);
+    ASSERT_EQ(tcsetattr(NearFd(), TCSANOW, &cooked), 0);
+
+    record.BaudRate = 0;
+    record.fOutX = 0;
+    record.fInX = 1;
+    EXPECT_EQ(platform().SetLineState(near, record), 0);
+
+    struct termios tio;
+    ASSERT_EQ(tcgetattr(NearFd(), &tio), 0);
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(tio.c_iflag & (ICRNL | IXON), 0u);
+    EXPECT_NE(tio.c_iflag & (IXOFF | INPCK), 0u);
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+    EXPECT_EQ(tio.c_cc[VMIN], 0);
+    EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B4800));  // the speed is left alone
+}
+
+TEST(PosixDevices, OnlyATerminalIsASerialDevice)
+{
+    InstallPlatform(nullptr);
+    Platform &platform = NativePlatform();
+    char plain[] = "/tmp/tessalink-plain-XXXXXX";
+    int fd = mkstemp(plain);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    struct Case {
+        const char *path;
+        bool serial;
+    };
+    const Case cases[] = {{"/dev/null", false}, {"/dev/zero", false}, {plain, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        setenv("TESSALINK_COM42", c.path, 1);
+        PortHandle h = platform.OpenPort(42);
+        ASSERT_NE(h, kInvalidPort);
+        EXPECT_EQ(platform.IsCharDevice(h), c.serial);
+        platform.ClosePort(h);
+    }
+    unsetenv("TESSALINK_COM42");
+    unlink(plain);
+}
+
+}  // namespace
