@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include <fcntl.h>
@@ -76,6 +77,13 @@ uint32_t BaudOf(speed_t speed)
     return 0;
 }
 
+// What a read or write on a device that has gone fails with: a hung-up
+// terminal gives EIO, a vanished adapter ENXIO or ENODEV.
+bool IsLossError(int error)
+{
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
 uint32_t MonotonicMs()
 {
     struct timespec ts;
@@ -121,6 +129,7 @@ public:
             return kInvalidPort;
         }
         ::ioctl(fd, TIOCEXCL);
+        m_gone.erase(fd);
         // A port opens with no input pending, as on Windows: bytes a previous
         // opener left unread belong to no conversation of ours. (Output is
         // left alone: on a pseudo-terminal it may still hold the last bytes of
@@ -139,6 +148,7 @@ public:
 
     void ClosePort(PortHandle handle) override
     {
+        m_gone.erase(Fd(handle));
         ::ioctl(Fd(handle), TIOCNXCL);
         ::close(Fd(handle));
     }
@@ -255,21 +265,36 @@ public:
     int ReadPort(PortHandle handle, void *buffer, uint32_t count, uint32_t *got) override
     {
         *got = 0;
-        for (;;) {
-            ssize_t n = ::read(Fd(handle), buffer, count);
-            if (n >= 0) {
-                *got = static_cast<uint32_t>(n);
-                return 1;
+        if (m_gone.count(Fd(handle)) != 0)
+            return 0;
+        if (count == 0)
+            return 1;
+        ssize_t n = ReadSome(handle, buffer, count);
+        if (n == 0) {
+            // A raw terminal reads nothing when nothing has arrived, and so
+            // does one that has hung up. Only the second also reports the
+            // hang-up, or input ready that then reads nothing.
+            struct pollfd pfd = {Fd(handle), POLLIN, 0};
+            if (::poll(&pfd, 1, 0) > 0) {
+                if ((pfd.revents & kLost) == 0 && (pfd.revents & POLLIN) != 0)
+                    n = ReadSome(handle, buffer, count);
+                if ((pfd.revents & kLost) != 0 || n == 0) {
+                    NoteGone(handle);
+                    return 0;
+                }
             }
-            if (errno == EINTR)
-                continue;
-            return (errno == EAGAIN || errno == EWOULDBLOCK) ? 1 : 0;
         }
+        if (n < 0)
+            return 0;
+        *got = static_cast<uint32_t>(n);
+        return 1;
     }
 
     int WritePort(PortHandle handle, const void *data, uint32_t count, uint32_t *written) override
     {
         *written = 0;
+        if (m_gone.count(Fd(handle)) != 0)
+            return 0;
         const uint8_t *p = static_cast<const uint8_t *>(data);
         uint32_t start = MonotonicMs();
         while (*written < count) {
@@ -280,8 +305,11 @@ public:
             }
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                if (IsLossError(errno))
+                    NoteGone(handle);
                 return 0;
+            }
             uint32_t elapsed = MonotonicMs() - start;
             if (elapsed >= kWriteLimitMs)
                 break;
@@ -293,12 +321,29 @@ public:
 
     void WaitReadable(PortHandle handle, uint32_t ms) override
     {
+        if (m_gone.count(Fd(handle)) != 0) {
+            Sleep(ms);
+            return;
+        }
         struct pollfd pfd = {Fd(handle), POLLIN, 0};
         int rc = ::poll(&pfd, 1, static_cast<int>(ms));
-        // A hung-up device (the far end of a pseudo-terminal closed) reports
-        // ready at once without data; sleep instead so the wait stays a wait.
-        if (rc > 0 && (pfd.revents & POLLIN) == 0)
+        // A hung-up device (the far end of a pseudo-terminal closed, the
+        // adapter gone) reports ready at once, with or without POLLIN, and
+        // never has data; sleep instead so the wait stays a wait.
+        if (rc > 0 && (pfd.revents & kLost) != 0)
+            NoteGone(handle);
+        if (rc > 0 && ((pfd.revents & POLLIN) == 0 || (pfd.revents & kLost) != 0))
             Sleep(ms);
+    }
+
+    bool DeviceGone(PortHandle handle) override
+    {
+        if (m_gone.count(Fd(handle)) != 0)
+            return true;
+        struct pollfd pfd = {Fd(handle), POLLIN, 0};
+        if (::poll(&pfd, 1, 0) > 0 && (pfd.revents & kLost) != 0)
+            NoteGone(handle);
+        return m_gone.count(Fd(handle)) != 0;
     }
 
     int EscapeFunction(PortHandle handle, LineSignal signal) override
@@ -322,8 +367,12 @@ public:
     {
         *ctsHold = false;
         int bits = 0;
-        if (::ioctl(Fd(handle), TIOCMGET, &bits) != 0)
+        if (::ioctl(Fd(handle), TIOCMGET, &bits) != 0) {
+            // A device without modem lines fails too, but it has not gone.
+            if (IsLossError(errno))
+                NoteGone(handle);
             return 0;
+        }
         struct termios tio;
         if (::tcgetattr(Fd(handle), &tio) != 0)
             return 0;
@@ -359,6 +408,33 @@ public:
         std::fwrite(line.data(), 1, line.size(), stderr);
         std::fflush(stderr);
     }
+
+private:
+    static constexpr short kLost = POLLHUP | POLLERR | POLLNVAL;
+
+    // One read: the count (0 when nothing has arrived), or -1 on failure,
+    // noting a device that has gone.
+    ssize_t ReadSome(PortHandle handle, void *buffer, uint32_t count)
+    {
+        for (;;) {
+            ssize_t n = ::read(Fd(handle), buffer, count);
+            if (n >= 0)
+                return n;
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return 0;
+            if (IsLossError(errno))
+                NoteGone(handle);
+            return -1;
+        }
+    }
+
+    void NoteGone(PortHandle handle) { m_gone.insert(Fd(handle)); }
+
+    // Open descriptors whose device has gone; a descriptor leaves when it is
+    // closed (its number may come back for another device).
+    std::set<int> m_gone;
 };
 
 }  // namespace

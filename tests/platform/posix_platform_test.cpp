@@ -1,5 +1,6 @@
 // The POSIX platform on real pseudo-terminals: speeds beyond the fixed table,
-// the raw line whatever the speed, and devices that are no terminal.
+// the raw line whatever the speed, devices that are no terminal, and a device
+// that goes away under an open port.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -34,6 +35,7 @@ protected:
         ASSERT_NE(near, kInvalidPort);
         ASSERT_TRUE(platform().BuildLineState("baud=9600 parity=n data=8 stop=1 xon=off", record));
         record.fParity = 1;
+        ASSERT_EQ(platform().SetLineState(near, record), 1);  // raw, as every port runs
     }
     void TearDown() override
     {
@@ -124,6 +126,86 @@ TEST(PosixDevices, OnlyATerminalIsASerialDevice)
     }
     unsetenv("TESSALINK_COM42");
     unlink(plain);
+}
+
+// A raw line reads 0 bytes when nothing has come, just as a hung-up one does.
+TEST_F(Pty, ALiveButSilentDeviceHasNotGone)
+{
+    uint8_t b;
+    uint32_t got = 1;
+    EXPECT_EQ(platform().ReadPort(near, &b, 1, &got), 1);
+    EXPECT_EQ(got, 0u);
+    platform().WaitReadable(near, 1);
+    bool held = false;
+    platform().QueryStatus(near, &held);  // no modem lines: fails, but nothing has gone
+    EXPECT_FALSE(platform().DeviceGone(near));
+    ASSERT_EQ(write(far, "z", 1), 1);
+    platform().WaitReadable(near, 1000);
+    EXPECT_EQ(platform().ReadPort(near, &b, 1, &got), 1);
+    EXPECT_EQ(got, 1u);
+    EXPECT_EQ(b, 'z');
+}
+
+TEST_F(Pty, AHungUpDeviceHasGoneAndEveryCallSaysSo)
+{
+    CloseFarEnd();
+    EXPECT_TRUE(platform().DeviceGone(near));
+    uint8_t b;
+    uint32_t got = 1;
+    EXPECT_EQ(platform().ReadPort(near, &b, 1, &got), 0);
+    EXPECT_EQ(got, 0u);
+    uint32_t written = 1;
+    EXPECT_EQ(platform().WritePort(near, "x", 1, &written), 0);
+    EXPECT_EQ(written, 0u);
+    EXPECT_TRUE(platform().DeviceGone(near));
+}
+
+// Each way of learning of the loss, on a fresh port: the read that reads
+// nothing, the write that fails, the readiness wait that sees the hang-up.
+TEST_F(Pty, TheLossIsSeenByWhicheverCallMeetsItFirst)
+{
+    enum Way { kRead, kWrite, kWait };
+    for (Way way : {kRead, kWrite, kWait}) {
+        SCOPED_TRACE(way);
+        if (far < 0) {
+            platform().ClosePort(near);
+            SetUp();
+        }
+        CloseFarEnd();
+        uint8_t b;
+        uint32_t n = 0;
+        if (way == kRead)
+            EXPECT_EQ(platform().ReadPort(near, &b, 1, &n), 0);
+        else if (way == kWrite)
+            EXPECT_EQ(platform().WritePort(near, "x", 1, &n), 0);
+        else
+            platform().WaitReadable(near, 1);
+        EXPECT_TRUE(platform().DeviceGone(near));
+    }
+}
+
+// A hung-up terminal reports itself readable at once, for ever; the wait
+// must still wait its interval, or a waiting reader spins.
+TEST_F(Pty, TheReadinessWaitStillWaitsOnAHungUpDevice)
+{
+    CloseFarEnd();
+    struct timespec start, end;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (int i = 0; i < 20; ++i)
+        platform().WaitReadable(near, 5);
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    const long ms = (end.tv_sec - start.tv_sec) * 1000L + (end.tv_nsec - start.tv_nsec) / 1000000L;
+    EXPECT_GE(ms, 100);
+}
+
+TEST_F(Pty, ANewOpenOfTheSameDescriptorStartsAfresh)
+{
+    CloseFarEnd();
+    ASSERT_TRUE(platform().DeviceGone(near));
+    platform().ClosePort(near);
+    near = kInvalidPort;
+    SetUp();
+    EXPECT_FALSE(platform().DeviceGone(near));
 }
 
 }  // namespace
