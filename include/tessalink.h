@@ -100,7 +100,12 @@ KIVO_API int32_t KIVO_CALL KIVO_SetPort(uint16_t mode, uint16_t port);
    use KIVO_SetBaudEx above 65535). 1 if mode is 0-2, else 0. */
 KIVO_API int32_t KIVO_CALL KIVO_SetBaud(uint16_t mode, uint16_t baud);
 
-/* Sets the speed of mode's record to the full 32-bit value. 1 if mode is 0-2, else 0. */
+/* Sets the speed of mode's record to the full 32-bit value. 1 if mode is 0-2, else 0.
+   Any speed the port's driver takes is set exactly (on Linux too). A speed the
+   port refuses (0, say) is not reported, as on Windows: the connection goes on
+   at the port's earlier speed, with every other setting of the mode in force.
+   A device that is no serial port (no terminal, such as /dev/null) is not
+   opened: KIVO_ERR_NO_CONNECTION before a byte is sent. */
 KIVO_API int32_t KIVO_CALL KIVO_SetBaudEx(uint16_t mode, int32_t baud);
 
 /* Sets the send block size of the packet layer. Always returns 1. A size the

@@ -58,13 +58,23 @@ public:
     virtual void SetTimeouts(PortHandle handle) = 0;
 
     // Reads up to count bytes that have already arrived; never waits.
-    // Nonzero on success, with *got set (possibly 0).
+    // Nonzero on success, with *got set (possibly 0). Zero on failure, and
+    // always once the device has gone.
     virtual int ReadPort(PortHandle handle, void *buffer, uint32_t count, uint32_t *got) = 0;
     // Writes up to count bytes, waiting at most 1000 ms. Nonzero on success,
-    // with *written set (possibly less than count).
+    // with *written set (possibly less than count). Zero on failure, and
+    // always once the device has gone.
     virtual int WritePort(PortHandle handle, const void *data, uint32_t count, uint32_t *written) = 0;
-    // Waits until input is ready to read, or at most ms milliseconds.
+    // Waits until input is ready to read, or at most ms milliseconds. On a
+    // device that has gone it waits the full ms: it never returns at once.
     virtual void WaitReadable(PortHandle handle, uint32_t ms) = 0;
+    // True once the open device has gone for good: an unplugged adapter, a
+    // hung-up terminal (the far end of a pseudo-terminal closed), a device
+    // that reports input ready but reads nothing. Nothing will ever move on
+    // this handle again; only closing it is left. Ask after a read or write
+    // that failed: a plain failure may pass, a device that has gone never
+    // comes back. Stays false on a device that is merely silent or held.
+    virtual bool DeviceGone(PortHandle handle) = 0;
 
     // Raises or drops DTR or RTS; nonzero on success.
     virtual int EscapeFunction(PortHandle handle, LineSignal signal) = 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include <fcntl.h>
@@ -20,6 +21,7 @@
 
 #include "../include/tessalink.h"
 #include "mode_text.h"
+#include "posix_exact_speed.h"
 #include "posix_file.h"
 #include "window_record.h"
 
@@ -75,6 +77,13 @@ uint32_t BaudOf(speed_t speed)
     return 0;
 }
 
+// What a read or write on a device that has gone fails with: a hung-up
+// terminal gives EIO, a vanished adapter ENXIO or ENODEV.
+bool IsLossError(int error)
+{
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
 uint32_t MonotonicMs()
 {
     struct timespec ts;
@@ -120,6 +129,7 @@ public:
             return kInvalidPort;
         }
         ::ioctl(fd, TIOCEXCL);
+        m_gone.erase(fd);
         // A port opens with no input pending, as on Windows: bytes a previous
         // opener left unread belong to no conversation of ours. (Output is
         // left alone: on a pseudo-terminal it may still hold the last bytes of
@@ -128,14 +138,17 @@ public:
         return fd;
     }
 
+    // A serial device is a terminal: a character device that is none
+    // (/dev/null, say) reads end-of-file for ever and carries no line.
     bool IsCharDevice(PortHandle handle) override
     {
         struct stat st;
-        return ::fstat(Fd(handle), &st) == 0 && S_ISCHR(st.st_mode);
+        return ::fstat(Fd(handle), &st) == 0 && S_ISCHR(st.st_mode) && ::isatty(Fd(handle)) == 1;
     }
 
     void ClosePort(PortHandle handle) override
     {
+        m_gone.erase(Fd(handle));
         ::ioctl(Fd(handle), TIOCNXCL);
         ::close(Fd(handle));
     }
@@ -150,9 +163,10 @@ public:
         struct termios tio;
         if (::tcgetattr(Fd(handle), &tio) != 0)
             return 0;
-        speed_t speed;
-        if (!SpeedOf(state.BaudRate, &speed) || state.ByteSize < 5 || state.ByteSize > 8)
-            return 0;
+        // Everything the record says is applied even when part of it cannot
+        // be: the line is raw whatever its speed, and the result tells of the
+        // part that failed, as a rejected record does on Windows.
+        bool whole = state.ByteSize >= 5 && state.ByteSize <= 8;
         // Raw bytes: no translation, no echo, no signals; NUL passed through.
         tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
                                               ICRNL | IXON | IXOFF | IXANY | INPCK | IGNPAR);
@@ -160,16 +174,20 @@ public:
         tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
         tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
         static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-        tio.c_cflag |= kSizes[state.ByteSize - 5] | CREAD | CLOCAL;
+        tio.c_cflag |= (whole ? kSizes[state.ByteSize - 5] : CS8) | CREAD | CLOCAL;
         if (state.StopBits == TWOSTOPBITS)
             tio.c_cflag |= CSTOPB;
         if (state.Parity == ODDPARITY || state.Parity == EVENPARITY) {
             tio.c_cflag |= PARENB;
             if (state.Parity == ODDPARITY)
                 tio.c_cflag |= PARODD;
-            if (state.fParity)
-                tio.c_iflag |= INPCK;
         }
+        // Parity checking follows the record whatever the parity: with parity
+        // none it checks nothing, and it reads back as the record held it, so
+        // a record read back, changed to odd parity and applied again (the
+        // mode-1 switch) checks its parity.
+        if (state.fParity)
+            tio.c_iflag |= INPCK;
         if (state.fOutX)
             tio.c_iflag |= IXON;
         if (state.fInX)
@@ -180,9 +198,27 @@ public:
             tio.c_cflag |= CRTSCTS;
         tio.c_cc[VMIN] = 0;
         tio.c_cc[VTIME] = 0;
-        cfsetispeed(&tio, speed);
-        cfsetospeed(&tio, speed);
-        return ::tcsetattr(Fd(handle), TCSANOW, &tio) == 0 ? 1 : 0;
+        // A speed of the fixed table goes in with the rest; any other is set
+        // exactly afterwards where the system can. Speed 0 is none: on a
+        // terminal it would mean hanging up.
+        speed_t speed;
+        bool tabled = SpeedOf(state.BaudRate, &speed);
+        if (tabled) {
+            cfsetispeed(&tio, speed);
+            cfsetospeed(&tio, speed);
+#ifdef CIBAUD
+            // The input speed follows the output one; an exact input speed
+            // set earlier would otherwise stay.
+            tio.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
+#endif
+        }
+        // (The C library reports a parity bit that did not stick, as on a
+        // pseudo-terminal, as a failure; the rest is in force all the same.)
+        if (::tcsetattr(Fd(handle), TCSANOW, &tio) != 0)
+            whole = false;
+        if (!tabled && (state.BaudRate == 0 || !SetExactSpeed(Fd(handle), state.BaudRate)))
+            whole = false;
+        return whole ? 1 : 0;
     }
 
     int GetLineState(PortHandle handle, LineState &state) override
@@ -192,7 +228,8 @@ public:
             return 0;
         std::memset(&state, 0, sizeof state);
         state.DCBlength = sizeof(LineState);
-        state.BaudRate = BaudOf(cfgetospeed(&tio));
+        if (!ReadExactSpeed(Fd(handle), &state.BaudRate))
+            state.BaudRate = BaudOf(cfgetospeed(&tio));
         state.fBinary = 1;
         state.fParity = (tio.c_iflag & INPCK) != 0;
         state.fOutxCtsFlow = (tio.c_cflag & CRTSCTS) != 0;
@@ -206,10 +243,13 @@ public:
         case CS7: state.ByteSize = 7; break;
         default: state.ByteSize = 8; break;
         }
-        if ((tio.c_cflag & PARENB) == 0)
-            state.Parity = NOPARITY;
+        // Odd parity without PARENB: a device that carries no parity bit (a
+        // pseudo-terminal drops PARENB) was given odd parity, and keeps the
+        // rest of it; SetLineState never sets PARODD alone.
+        if ((tio.c_cflag & PARODD) != 0)
+            state.Parity = ODDPARITY;
         else
-            state.Parity = (tio.c_cflag & PARODD) != 0 ? ODDPARITY : EVENPARITY;
+            state.Parity = (tio.c_cflag & PARENB) != 0 ? EVENPARITY : NOPARITY;
         state.StopBits = (tio.c_cflag & CSTOPB) != 0 ? TWOSTOPBITS : ONESTOPBIT;
         state.XonChar = static_cast<char>(tio.c_cc[VSTART]);
         state.XoffChar = static_cast<char>(tio.c_cc[VSTOP]);
@@ -225,21 +265,36 @@ public:
     int ReadPort(PortHandle handle, void *buffer, uint32_t count, uint32_t *got) override
     {
         *got = 0;
-        for (;;) {
-            ssize_t n = ::read(Fd(handle), buffer, count);
-            if (n >= 0) {
-                *got = static_cast<uint32_t>(n);
-                return 1;
+        if (m_gone.count(Fd(handle)) != 0)
+            return 0;
+        if (count == 0)
+            return 1;
+        ssize_t n = ReadSome(handle, buffer, count);
+        if (n == 0) {
+            // A raw terminal reads nothing when nothing has arrived, and so
+            // does one that has hung up. Only the second also reports the
+            // hang-up, or input ready that then reads nothing.
+            struct pollfd pfd = {Fd(handle), POLLIN, 0};
+            if (::poll(&pfd, 1, 0) > 0) {
+                if ((pfd.revents & kLost) == 0 && (pfd.revents & POLLIN) != 0)
+                    n = ReadSome(handle, buffer, count);
+                if ((pfd.revents & kLost) != 0 || n == 0) {
+                    NoteGone(handle);
+                    return 0;
+                }
             }
-            if (errno == EINTR)
-                continue;
-            return (errno == EAGAIN || errno == EWOULDBLOCK) ? 1 : 0;
         }
+        if (n < 0)
+            return 0;
+        *got = static_cast<uint32_t>(n);
+        return 1;
     }
 
     int WritePort(PortHandle handle, const void *data, uint32_t count, uint32_t *written) override
     {
         *written = 0;
+        if (m_gone.count(Fd(handle)) != 0)
+            return 0;
         const uint8_t *p = static_cast<const uint8_t *>(data);
         uint32_t start = MonotonicMs();
         while (*written < count) {
@@ -250,8 +305,11 @@ public:
             }
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                if (IsLossError(errno))
+                    NoteGone(handle);
                 return 0;
+            }
             uint32_t elapsed = MonotonicMs() - start;
             if (elapsed >= kWriteLimitMs)
                 break;
@@ -263,12 +321,29 @@ public:
 
     void WaitReadable(PortHandle handle, uint32_t ms) override
     {
+        if (m_gone.count(Fd(handle)) != 0) {
+            Sleep(ms);
+            return;
+        }
         struct pollfd pfd = {Fd(handle), POLLIN, 0};
         int rc = ::poll(&pfd, 1, static_cast<int>(ms));
-        // A hung-up device (the far end of a pseudo-terminal closed) reports
-        // ready at once without data; sleep instead so the wait stays a wait.
-        if (rc > 0 && (pfd.revents & POLLIN) == 0)
+        // A hung-up device (the far end of a pseudo-terminal closed, the
+        // adapter gone) reports ready at once, with or without POLLIN, and
+        // never has data; sleep instead so the wait stays a wait.
+        if (rc > 0 && (pfd.revents & kLost) != 0)
+            NoteGone(handle);
+        if (rc > 0 && ((pfd.revents & POLLIN) == 0 || (pfd.revents & kLost) != 0))
             Sleep(ms);
+    }
+
+    bool DeviceGone(PortHandle handle) override
+    {
+        if (m_gone.count(Fd(handle)) != 0)
+            return true;
+        struct pollfd pfd = {Fd(handle), POLLIN, 0};
+        if (::poll(&pfd, 1, 0) > 0 && (pfd.revents & kLost) != 0)
+            NoteGone(handle);
+        return m_gone.count(Fd(handle)) != 0;
     }
 
     int EscapeFunction(PortHandle handle, LineSignal signal) override
@@ -292,8 +367,12 @@ public:
     {
         *ctsHold = false;
         int bits = 0;
-        if (::ioctl(Fd(handle), TIOCMGET, &bits) != 0)
+        if (::ioctl(Fd(handle), TIOCMGET, &bits) != 0) {
+            // A device without modem lines fails too, but it has not gone.
+            if (IsLossError(errno))
+                NoteGone(handle);
             return 0;
+        }
         struct termios tio;
         if (::tcgetattr(Fd(handle), &tio) != 0)
             return 0;
@@ -329,6 +408,33 @@ public:
         std::fwrite(line.data(), 1, line.size(), stderr);
         std::fflush(stderr);
     }
+
+private:
+    static constexpr short kLost = POLLHUP | POLLERR | POLLNVAL;
+
+    // One read: the count (0 when nothing has arrived), or -1 on failure,
+    // noting a device that has gone.
+    ssize_t ReadSome(PortHandle handle, void *buffer, uint32_t count)
+    {
+        for (;;) {
+            ssize_t n = ::read(Fd(handle), buffer, count);
+            if (n >= 0)
+                return n;
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return 0;
+            if (IsLossError(errno))
+                NoteGone(handle);
+            return -1;
+        }
+    }
+
+    void NoteGone(PortHandle handle) { m_gone.insert(Fd(handle)); }
+
+    // Open descriptors whose device has gone; a descriptor leaves when it is
+    // closed (its number may come back for another device).
+    std::set<int> m_gone;
 };
 
 }  // namespace

@@ -13,13 +13,19 @@ SimLine::SimLine()
       m_writeLimit(0),
       m_stallWrites(false),
       m_failStatus(false),
-      m_failReads(false)
+      m_failReads(false),
+      m_present(true),
+      m_vanishScheduled(false),
+      m_vanishAt(0),
+      m_losses(0)
 {
     std::memset(&m_state, 0, sizeof m_state);
 }
 
 void SimLine::SendToPc(const uint8_t *data, size_t size, uint32_t arriveAt)
 {
+    if (!m_present)
+        return;
     if (!m_toPc.empty() && static_cast<int32_t>(m_toPc.back().time - arriveAt) > 0)
         arriveAt = m_toPc.back().time;
     for (size_t i = 0; i < size; ++i)
@@ -113,4 +119,32 @@ void SimLine::PurgeInput(uint32_t now)
     // arrive afterwards.
     while (!m_toPc.empty() && static_cast<int32_t>(m_toPc.front().time - now) <= 0)
         m_toPc.pop_front();
+}
+
+void SimLine::Vanish()
+{
+    m_vanishScheduled = false;
+    if (!m_present)
+        return;
+    m_present = false;
+    ++m_losses;
+    m_toPc.clear();
+}
+
+void SimLine::VanishAt(uint32_t time)
+{
+    m_vanishScheduled = true;
+    m_vanishAt = time;
+}
+
+void SimLine::Replug()
+{
+    m_vanishScheduled = false;
+    m_present = true;
+}
+
+void SimLine::Update(uint32_t now)
+{
+    if (m_vanishScheduled && static_cast<int32_t>(now - m_vanishAt) >= 0)
+        Vanish();
 }

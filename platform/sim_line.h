@@ -83,6 +83,18 @@ public:
     void StallWrites(bool on) { m_stallWrites = on; }
     void FailStatusQuery(bool on) { m_failStatus = on; }
     void FailReads(bool on) { m_failReads = on; }
+    // The device goes away, as an unplugged adapter or a hung-up terminal
+    // does: bytes on their way to the PC are lost, whatever the far end sends
+    // later never arrives, and a port open on it has gone for good (the
+    // platform says so; its reads, writes and queries fail). It cannot be
+    // opened until it is plugged in again.
+    void Vanish();
+    // The same, when the virtual clock reaches time.
+    void VanishAt(uint32_t time);
+    // Plugged in again: the next open works. A port that was open across the
+    // loss stays gone.
+    void Replug();
+    bool Present() const { return m_present; }
 
 private:
     friend class SimPlatform;
@@ -102,6 +114,10 @@ private:
     void SetSignal(uint32_t now, bool isDtr, bool on);
     void ApplyState(uint32_t now, const LineState &state);
     void PurgeInput(uint32_t now);
+    // Carries out a vanishing that falls due at now.
+    void Update(uint32_t now);
+    // How often the device has gone; a port open across a change has gone.
+    unsigned Losses() const { return m_losses; }
 
     SimPeer *m_peer;
     std::deque<Pending> m_toPc;
@@ -119,6 +135,10 @@ private:
     bool m_stallWrites;
     bool m_failStatus;
     bool m_failReads;
+    bool m_present;
+    bool m_vanishScheduled;
+    uint32_t m_vanishAt;
+    unsigned m_losses;
 };
 
 #endif

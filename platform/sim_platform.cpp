@@ -19,12 +19,12 @@ SimPlatform::SimPlatform(uint32_t startTime)
 
 void SimPlatform::AttachPort(int port, SimLine *line)
 {
-    m_ports[port] = Port{line, false};
+    m_ports[port] = Port{line, false, 0};
 }
 
 void SimPlatform::AddPlainFile(int port)
 {
-    m_ports[port] = Port{nullptr, false};
+    m_ports[port] = Port{nullptr, false, 0};
 }
 
 void SimPlatform::Advance(uint32_t ms)
@@ -37,6 +37,8 @@ void SimPlatform::Advance(uint32_t ms)
     }
     for (auto &entry : m_ports) {
         SimLine *line = entry.second.line;
+        if (line != nullptr)
+            line->Update(m_now);
         if (line != nullptr && line->Peer() != nullptr)
             line->Peer()->OnTime(*line, m_now);
     }
@@ -54,7 +56,17 @@ SimPlatform::Port *SimPlatform::Find(PortHandle handle)
 SimLine *SimPlatform::LineOf(PortHandle handle)
 {
     Port *port = Find(handle);
-    return port != nullptr ? port->line : nullptr;
+    if (port == nullptr || port->line == nullptr || Gone(*port))
+        return nullptr;
+    return port->line;
+}
+
+bool SimPlatform::Gone(Port &port)
+{
+    if (port.line == nullptr)
+        return false;
+    port.line->Update(m_now);
+    return port.line->Losses() != port.lossesAtOpen;
 }
 
 PortHandle SimPlatform::OpenPort(int port)
@@ -62,15 +74,22 @@ PortHandle SimPlatform::OpenPort(int port)
     auto it = m_ports.find(port);
     if (it == m_ports.end() || it->second.open)
         return kInvalidPort;
+    SimLine *line = it->second.line;
+    if (line != nullptr) {
+        line->Update(m_now);
+        if (!line->Present())
+            return kInvalidPort;
+        it->second.lossesAtOpen = line->Losses();
+        line->Open(m_now);
+    }
     it->second.open = true;
-    if (it->second.line != nullptr)
-        it->second.line->Open(m_now);
     return static_cast<PortHandle>(port) + 0x10000;
 }
 
 bool SimPlatform::IsCharDevice(PortHandle handle)
 {
-    return LineOf(handle) != nullptr;
+    Port *port = Find(handle);
+    return port != nullptr && port->line != nullptr;
 }
 
 void SimPlatform::ClosePort(PortHandle handle)
@@ -135,6 +154,12 @@ int SimPlatform::WritePort(PortHandle handle, const void *data, uint32_t count, 
     line->Write(m_now, static_cast<const uint8_t *>(data), n);
     *written = n;
     return 1;
+}
+
+bool SimPlatform::DeviceGone(PortHandle handle)
+{
+    Port *port = Find(handle);
+    return port != nullptr && Gone(*port);
 }
 
 void SimPlatform::WaitReadable(PortHandle handle, uint32_t ms)

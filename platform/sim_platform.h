@@ -53,6 +53,8 @@ public:
     int EscapeFunction(PortHandle handle, LineSignal signal) override;
     int Purge(PortHandle handle, uint32_t flags) override;
     int QueryStatus(PortHandle handle, bool *ctsHold) override;
+    // True once the line's device has vanished while the port was open.
+    bool DeviceGone(PortHandle handle) override;
     // The caller's files are real files, as on the system the tests run on.
     std::unique_ptr<PlatformFile> OpenFile(const char *path, FileAccess access) override;
     bool FileExists(const char *path) override;
@@ -66,10 +68,13 @@ private:
     struct Port {
         SimLine *line;  // null: a plain file
         bool open;
+        unsigned lossesAtOpen;
     };
 
     Port *Find(PortHandle handle);
+    // The line of an open port whose device is still there; null otherwise.
     SimLine *LineOf(PortHandle handle);
+    bool Gone(Port &port);
 
     uint32_t m_now;
     uint32_t m_start;

@@ -3,6 +3,7 @@
 #include "win32_file.h"
 
 #include <cstdio>
+#include <set>
 
 #include <windows.h>
 
@@ -25,6 +26,15 @@ bool RunningUnderWine()
     return underWine;
 }
 
+// What the serial calls fail with once the device has been removed (a USB
+// adapter unplugged): the driver refuses the request, reports the device
+// gone, aborts it, or no longer lets the handle at it.
+bool IsLossError(DWORD error)
+{
+    return error == ERROR_BAD_COMMAND || error == ERROR_DEVICE_REMOVED ||
+           error == ERROR_OPERATION_ABORTED || error == ERROR_ACCESS_DENIED;
+}
+
 class Win32Platform final : public Platform {
 public:
     PortHandle OpenPort(int port) override
@@ -35,6 +45,7 @@ public:
                                  nullptr);
         if (h == INVALID_HANDLE_VALUE)
             return kInvalidPort;
+        m_gone.erase(reinterpret_cast<PortHandle>(h));
         return reinterpret_cast<PortHandle>(h);
     }
 
@@ -43,7 +54,11 @@ public:
         return ::GetFileType(H(handle)) == FILE_TYPE_CHAR;
     }
 
-    void ClosePort(PortHandle handle) override { ::CloseHandle(H(handle)); }
+    void ClosePort(PortHandle handle) override
+    {
+        m_gone.erase(handle);
+        ::CloseHandle(H(handle));
+    }
 
     bool BuildLineState(const char *modeText, LineState &state) override
     {
@@ -76,6 +91,8 @@ public:
     {
         DWORD n = 0;
         BOOL ok = ::ReadFile(H(handle), buffer, count, &n, nullptr);
+        if (!ok)
+            NoteFailure(handle);
         *got = ok ? n : 0;
         return ok ? 1 : 0;
     }
@@ -84,6 +101,8 @@ public:
     {
         DWORD n = 0;
         BOOL ok = ::WriteFile(H(handle), data, count, &n, nullptr);
+        if (!ok)
+            NoteFailure(handle);
         *written = ok ? n : 0;
         return ok ? 1 : 0;
     }
@@ -92,10 +111,16 @@ public:
     {
         DWORD errors = 0;
         COMSTAT status = {};
-        if (::ClearCommError(H(handle), &errors, &status) && status.cbInQue > 0)
-            return;
+        if (::ClearCommError(H(handle), &errors, &status)) {
+            if (status.cbInQue > 0)
+                return;
+        } else {
+            NoteFailure(handle);
+        }
         ::Sleep(ms);
     }
+
+    bool DeviceGone(PortHandle handle) override { return m_gone.count(handle) != 0; }
 
     int EscapeFunction(PortHandle handle, LineSignal signal) override
     {
@@ -112,8 +137,10 @@ public:
         DWORD errors = 0;
         COMSTAT status = {};
         *ctsHold = false;
-        if (!::ClearCommError(H(handle), &errors, &status))
+        if (!::ClearCommError(H(handle), &errors, &status)) {
+            NoteFailure(handle);
             return 0;
+        }
         if (!RunningUnderWine()) {
             *ctsHold = status.fCtsHold != 0;
             return 1;
@@ -153,6 +180,17 @@ public:
     {
         ::MessageBoxA(nullptr, text, "Tessalink", MB_OK | MB_ICONERROR);
     }
+
+private:
+    // Called right after a serial call failed, while its error is current.
+    void NoteFailure(PortHandle handle)
+    {
+        if (IsLossError(::GetLastError()))
+            m_gone.insert(handle);
+    }
+
+    // Open handles whose device has gone; a handle leaves when it is closed.
+    std::set<PortHandle> m_gone;
 };
 
 static_assert(sizeof(DCB) == 28, "the device-control block is 28 bytes");

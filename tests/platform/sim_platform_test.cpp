@@ -96,4 +96,58 @@ TEST(SimPlatform, PortsAreExclusiveAndKnown)
     EXPECT_NE(sim.OpenPort(3), kInvalidPort);
 }
 
+// An unplugged device: what was on its way is lost, every call on the port
+// fails, the platform says the device has gone, and a wait still takes its
+// whole interval (no spinning in virtual time either).
+TEST(SimPlatform, AVanishedDeviceHasGoneForThePortOpenOnIt)
+{
+    SimPlatform sim(100);
+    SimLine line;
+    sim.AttachPort(1, &line);
+    PortHandle h = sim.OpenPort(1);
+    ASSERT_NE(h, kInvalidPort);
+    line.SendToPc({1, 2, 3}, 100);
+    EXPECT_FALSE(sim.DeviceGone(h));
+
+    line.Vanish();
+    EXPECT_TRUE(sim.DeviceGone(h));
+    uint8_t in[3];
+    uint32_t n = 7;
+    EXPECT_EQ(sim.ReadPort(h, in, 3, &n), 0);
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(sim.WritePort(h, in, 1, &n), 0);
+    EXPECT_EQ(n, 0u);
+    EXPECT_TRUE(line.FromPc().empty());
+    bool held = false;
+    EXPECT_EQ(sim.QueryStatus(h, &held), 0);
+    EXPECT_EQ(sim.EscapeFunction(h, kSetDtr), 0);
+    sim.WaitReadable(h, 50);
+    EXPECT_EQ(sim.Now(), 150u);
+    line.SendToPc({4}, 150);  // the far end talks to nobody
+    EXPECT_EQ(line.QueuedToPc(), 0u);
+
+    sim.ClosePort(h);
+    EXPECT_EQ(sim.OpenPort(1), kInvalidPort);  // not there to open
+    line.Replug();
+    h = sim.OpenPort(1);
+    ASSERT_NE(h, kInvalidPort);
+    EXPECT_FALSE(sim.DeviceGone(h));
+}
+
+TEST(SimPlatform, ADeviceVanishesWhenItsTimeComesAndAPortOpenAcrossStaysGone)
+{
+    SimPlatform sim(1000);
+    SimLine line;
+    sim.AttachPort(1, &line);
+    PortHandle h = sim.OpenPort(1);
+    line.VanishAt(1100);
+    sim.WaitReadable(h, 99);
+    EXPECT_FALSE(sim.DeviceGone(h));
+    sim.Sleep(1);
+    EXPECT_TRUE(sim.DeviceGone(h));
+    EXPECT_FALSE(line.Present());
+    line.Replug();
+    EXPECT_TRUE(sim.DeviceGone(h));  // the adapter is back, this handle is not
+}
+
 }  // namespace
