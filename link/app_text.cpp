@@ -49,11 +49,20 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
     // A text receive in the raw modes ends only with the handheld's end mark;
     // a handheld gone silent fails it as a block receive fails in mode 1.
     CDeadline silence(kHandheldGoneMs);
+    uint32_t received = 0;
     return ResultOf([&] {
         uint8_t *text = m_buffer.get();
         for (;;) {
             const int n = Receive(text, kWorkBufferSize, kTextReadTimeoutMs);
             NotifyProgress(static_cast<uintptr_t>(n), 0);
+            // Every step counts, an empty block of mode 1 as one byte: a
+            // handheld that never sends the end mark cannot keep the call.
+            const uint32_t step = n > 0 ? static_cast<uint32_t>(n) : 1u;
+            if (GetMode() == LinkMode::kFramed || n > 0) {
+                if (step > m_receiveLimit - received)
+                    throw CMyException(KIVO_ERR_BLOCK_RECV);
+                received += step;
+            }
             if (n > 0) {
                 output.Write(text, static_cast<size_t>(n));
                 if (text[n - 1] == kEndOfText)

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "waits.h"
+
 namespace {
 
 bool IsUsableBlockSize(int32_t size)
@@ -26,7 +28,8 @@ CLinkProtocol::CLinkProtocol()
       m_recvBlockSize(kDefaultBlockSize),
       m_sequence(0),
       m_sendPacket(NewPacketBuffer(kDefaultBlockSize)),
-      m_recvPacket(NewPacketBuffer(kDefaultBlockSize))
+      m_recvPacket(NewPacketBuffer(kDefaultBlockSize)),
+      m_receiveLimit(kReceiveLimitBytes)
 {
 }
 

@@ -102,6 +102,9 @@ protected:
     bool m_recvOversized = false;
     // Mode 1: the length of the data frame that brought the last packet.
     unsigned m_recvFrameLength = 0;
+    // The most that one list, get or text receive takes from the handheld
+    // (kReceiveLimitBytes).
+    uint32_t m_receiveLimit;
 };
 
 #endif
