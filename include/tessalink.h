@@ -148,6 +148,8 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkRecvBlockSize(int32_t size);
  *  - more than 16 stray acknowledgements where a packet is awaited end the
  *    exchange with KIVO_ERR_PACKET; replies to one list or get of more than
  *    2 GiB - 1 bytes end it with KIVO_ERR_WRONG_REPLY;
+ *  - a file to send that goes on beyond 2 GiB - 1 bytes (a device such as
+ *    /dev/zero given as the file) ends a put or text send with KIVO_ERR_FILE;
  *  - a write that moves no byte for six minutes (output held by CTS low, a
  *    device that takes nothing) ends the call with KIVO_ERR_NO_CONNECTION;
  *  - the mode-2 close waits at most six minutes for the handheld to drop CTS.

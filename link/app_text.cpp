@@ -26,12 +26,14 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
     NumberBlocksFrom(1);
     return ResultOf([&] {
         uint8_t *piece = m_buffer.get();
+        uint64_t sent = 0;
         for (;;) {
             // Every byte of the piece is sent, zero bytes included: the text
             // is the file's bytes as stored.
             size_t n = input.ReadLine(piece, kPieceLimit);
             if (n == 0)
                 break;
+            CountSent(sent, n);
             if (piece[n - 1] == kEndOfText)
                 --n;  // the stream's own end mark is sent once, at the end
             Send(piece, static_cast<unsigned>(n));

@@ -119,11 +119,13 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
         // A packet's piece follows the three bytes "RFD"; a chunk is bytes alone.
         const size_t prefix = inPackets ? 3 : 0;
         const size_t room = static_cast<size_t>(m_sendBlockSize) - prefix;
+        uint64_t sent = 0;
         for (;;) {
             std::memcpy(piece, "RFD", prefix);
             const size_t got = input.Read(piece + prefix, room);
             if (got == 0)
                 break;
+            CountSent(sent, got);
             if (inPackets) {
                 ++m_sequence;
                 SendPacket(piece, static_cast<unsigned>(got + prefix));

@@ -60,7 +60,8 @@ constexpr uint32_t kWriteRetryPauseMs = 10;
 // longer than its wait, so that a babbling handheld cannot hold it for ever.
 constexpr uint32_t kHuntOverrunMs = kLaterAttemptWaitMs;
 
-// --- what a handheld may send where a conversation waits for something else ---
+// --- what a handheld may send where a conversation waits for something else,
+// and what a call may send ---
 // Stray acknowledgements where a packet is awaited are skipped, at most this
 // many in one wait; the next fails the exchange with -102.
 constexpr unsigned kStrayAckLimit = 16;
@@ -69,6 +70,10 @@ constexpr unsigned kStrayAckLimit = 16;
 // the protocol. More fails the call (-100 for replies, -1 for text), so that a
 // handheld that never ends its turn cannot keep the call for ever.
 constexpr uint32_t kReceiveLimitBytes = 0x7FFFFFFF;
+// A put or text send reads its file to the end, at most this much: the
+// largest size a file can have in the protocol. A file that goes on beyond it
+// (a device such as /dev/zero given as the file) fails the call with -500.
+constexpr uint32_t kSendLimitBytes = 0x7FFFFFFF;
 
 // --- the text stream ---
 // One receive step of the text stream in the raw modes ends after this much
