@@ -52,7 +52,9 @@ extern "C" {
 #define KIVO_SETTING_REJECTED       0    /* a settings export rejected a mode outside 0-2 */
 #define KIVO_ERR_NO_CONNECTION   (-999)  /* no mode, port not opened / no serial device / already open,
                                             put-file-2 outside mode 2, lists without a pair,
-                                            block sizes the operations cannot use, out of memory */
+                                            block sizes the operations cannot use, out of memory;
+                                            the device went away during the call, or took no byte
+                                            for six minutes */
 #define KIVO_ERR_FILE            (-500)  /* the caller's file could not be opened, read or written */
 #define KIVO_CANCELLED             999   /* the caller's window answered WM_LINK_POLL with nonzero */
 #define KIVO_ERR_WRONG_REPLY     (-100)  /* the handheld's reply was not the one expected */
@@ -134,14 +136,32 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkRecvBlockSize(int32_t size);
  * KIVO_ERR_FILE; a null name, argument or list gives KIVO_ERR_NO_CONNECTION
  * and touches nothing.
  *
- * Waits without end are bounded: in modes 0 and 2 a handheld silent for six
- * minutes where the packet layer awaits it ends the call with KIVO_ERR_PACKET;
- * in mode 1 the block exchange gives up after six minutes and two times ten
- * seconds (KIVO_ERR_BLOCK_RECV / KIVO_ERR_BLOCK_SEND); a frame that stops for
- * a minute halfway counts as not received; the mode-2 close waits at most six
- * minutes for the handheld to drop CTS. A request (prefix, name, terminating
- * zero) longer than one packet of the send block size is refused with
- * KIVO_ERR_PACKET before any byte is sent.
+ * Every wait ends by itself, with a window that never cancels or without one:
+ *  - in modes 0 and 2 a handheld silent for six minutes where the packet layer
+ *    awaits it ends the call with KIVO_ERR_PACKET;
+ *  - in mode 1 the block exchange gives up after six minutes and two times ten
+ *    seconds (KIVO_ERR_BLOCK_RECV / KIVO_ERR_BLOCK_SEND); a frame that stops
+ *    for a minute halfway counts as not received; a hunt for a frame ends at
+ *    its wait however much noise arrives, and at most ten seconds after it
+ *    while a header is under way or frames of the other kind keep coming; an
+ *    answer awaited while other control codes keep coming ends at its wait;
+ *  - more than 16 stray acknowledgements where a packet is awaited end the
+ *    exchange with KIVO_ERR_PACKET; replies to one list or get of more than
+ *    2 GiB - 1 bytes end it with KIVO_ERR_WRONG_REPLY;
+ *  - a file to send that goes on beyond 2 GiB - 1 bytes (a device such as
+ *    /dev/zero given as the file) ends a put or text send with KIVO_ERR_FILE;
+ *  - a write that moves no byte for six minutes (output held by CTS low, a
+ *    device that takes nothing) ends the call with KIVO_ERR_NO_CONNECTION;
+ *  - the mode-2 close waits at most six minutes for the handheld to drop CTS.
+ * A device that goes away during a call (an unplugged adapter, a hung-up
+ * terminal; on Windows a removed device) ends it at the first read or write
+ * that finds it gone, at once and without spinning, with
+ * KIVO_ERR_NO_CONNECTION: the connection cannot be carried on, as when the
+ * port cannot be opened, and a caller offers the same remedy for both (check
+ * the cable and the device, then call again). The port is closed; the next
+ * call opens it afresh.
+ * A request (prefix, name, terminating zero) longer than one packet of the
+ * send block size is refused with KIVO_ERR_PACKET before any byte is sent.
  */
 
 /* Stores the handheld's file list (argument passed to it unchanged) in the file. */
@@ -189,8 +209,10 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkRelease(KIVO_HWND window);
  * ending a line is not sent), then the end mark 0x1A; no file under the path:
  * KIVO_ERR_FILE at once. KIVO_AppTextRecv stores what the handheld sends,
  * end mark included, until a receive step ends with 0x1A; in modes 0 and 2 a
- * handheld silent for six minutes ends it with KIVO_ERR_BLOCK_RECV. Neither
- * switches XON/XOFF.
+ * handheld silent for six minutes ends it with KIVO_ERR_BLOCK_RECV, and so
+ * does a text of more than 2 GiB - 1 bytes (in mode 1 an empty block counts
+ * as one byte) in every mode. Neither switches XON/XOFF. The bounds of the
+ * file transfers hold here too.
  */
 KIVO_API int32_t KIVO_CALL KIVO_AppTextSend(const char *path, KIVO_HWND window);
 KIVO_API int32_t KIVO_CALL KIVO_AppTextRecv(const char *path, KIVO_HWND window);

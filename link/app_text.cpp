@@ -26,12 +26,14 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
     NumberBlocksFrom(1);
     return ResultOf([&] {
         uint8_t *piece = m_buffer.get();
+        uint64_t sent = 0;
         for (;;) {
             // Every byte of the piece is sent, zero bytes included: the text
             // is the file's bytes as stored.
             size_t n = input.ReadLine(piece, kPieceLimit);
             if (n == 0)
                 break;
+            CountSent(sent, n);
             if (piece[n - 1] == kEndOfText)
                 --n;  // the stream's own end mark is sent once, at the end
             Send(piece, static_cast<unsigned>(n));
@@ -49,11 +51,20 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
     // A text receive in the raw modes ends only with the handheld's end mark;
     // a handheld gone silent fails it as a block receive fails in mode 1.
     CDeadline silence(kHandheldGoneMs);
+    uint32_t received = 0;
     return ResultOf([&] {
         uint8_t *text = m_buffer.get();
         for (;;) {
             const int n = Receive(text, kWorkBufferSize, kTextReadTimeoutMs);
             NotifyProgress(static_cast<uintptr_t>(n), 0);
+            // Every step counts, an empty block of mode 1 as one byte: a
+            // handheld that never sends the end mark cannot keep the call.
+            const uint32_t step = n > 0 ? static_cast<uint32_t>(n) : 1u;
+            if (GetMode() == LinkMode::kFramed || n > 0) {
+                if (step > m_receiveLimit - received)
+                    throw CMyException(KIVO_ERR_BLOCK_RECV);
+                received += step;
+            }
             if (n > 0) {
                 output.Write(text, static_cast<size_t>(n));
                 if (text[n - 1] == kEndOfText)

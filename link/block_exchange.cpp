@@ -99,6 +99,9 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
                 return 1;
             if (reply == kNoControl)
                 break;
+            // Other codes are passed over, but not past the total wait.
+            if (total.Passed())
+                return 0;
         }
         if (total.Passed())
             return 0;
@@ -198,6 +201,9 @@ uint8_t CComLine::ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t 
 int CComLine::HuntFrame(uint32_t waitMs, int wantedKind)
 {
     enum { kIdle, kZeroSeen, kSyncSeen } state;
+    // However often frames of the other kind start the wait afresh, the hunt
+    // ends this long after its wait (0: no limit).
+    const CDeadline overall(waitMs == 0 ? 0 : waitMs + kHuntOverrunMs);
     for (;;) {
         const CDeadline wait(waitMs);  // 0: no limit
         CDeadline headerSilence(kFrameSilenceLimitMs);
@@ -205,10 +211,13 @@ int CComLine::HuntFrame(uint32_t waitMs, int wantedKind)
         int kind = 0;
         for (;;) {
             uint8_t b = 0;
-            if (ReadByte(&b, kHuntReadMs) == 0) {
-                // Idle, the wait ends the hunt; a header begun and never
-                // finished ends it after the frame's silence limit.
-                if (state == kIdle ? wait.Passed() : headerSilence.Passed())
+            const bool got = ReadByte(&b, kHuntReadMs) != 0;
+            // Idle, the wait ends the hunt, noise or not; a header begun and
+            // never finished ends it after the frame's silence limit.
+            if (overall.Passed() || (state == kIdle && wait.Passed()))
+                return 0;
+            if (!got) {
+                if (state != kIdle && headerSilence.Passed())
                     return 0;
                 continue;
             }

@@ -135,17 +135,36 @@ int CComPort::Write(const void *data, unsigned count)
         return 0;
     Platform &platform = CurrentPlatform();
     const uint8_t *p = static_cast<const uint8_t *>(data);
+    CDeadline stalled(kWriteStallLimitMs);
     while (count > 0) {
         uint32_t written = 0;
-        if (!platform.WritePort(m_handle, p, count, &written))
+        const bool failed = !platform.WritePort(m_handle, p, count, &written);
+        if (failed)
             written = 0;
         PollWindow();
         if (written > count)
             written = count;
-        p += written;
-        count -= written;
+        if (written > 0) {
+            p += written;
+            count -= written;
+            stalled.Restart();
+            continue;
+        }
+        if (failed)
+            FailIfDeviceGone();
+        if (stalled.Passed())
+            throw CMyException(KIVO_ERR_NO_CONNECTION);
+        // A platform write that failed returned at once: pause before the next.
+        if (failed)
+            platform.Sleep(kWriteRetryPauseMs);
     }
     return 1;
+}
+
+void CComPort::FailIfDeviceGone()
+{
+    if (CurrentPlatform().DeviceGone(m_handle))
+        throw CMyException(KIVO_ERR_NO_CONNECTION);
 }
 
 int CComPort::WriteByte(int value)
@@ -176,6 +195,8 @@ int CComPort::Read(void *buffer, unsigned count, unsigned timeoutMs)
             silence.Restart();
             continue;
         }
+        if (failed)
+            FailIfDeviceGone();
         if (silence.Passed())
             break;
         PollWindow();

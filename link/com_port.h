@@ -32,11 +32,13 @@ public:
     WindowHandle GetNotifyWindow() const { return m_notifyWindow; }
 
     // Writes every byte, polling the window after each platform write call.
-    // 1 when done, 0 if no port is open. A cancel raises 999.
+    // 1 when done, 0 if no port is open. A cancel raises 999; a device that
+    // has gone, or a write that moves nothing for kWriteStallLimitMs, -999.
     int Write(const void *data, unsigned count);
     int WriteByte(int value);
     // Reads up to count bytes; timeoutMs limits the silence between bytes
-    // (0: no limit). Returns the number read. A cancel raises 999.
+    // (0: no limit). Returns the number read. A cancel raises 999; a device
+    // that has gone, -999.
     int Read(void *buffer, unsigned count, unsigned timeoutMs);
     int ReadByte(uint8_t *value, unsigned timeoutMs);
 
@@ -64,6 +66,9 @@ protected:
     // Whether output is held because CTS is low; false when the port's status
     // cannot be read.
     bool QueryCtsHold(bool &held);
+    // After a platform read or write that failed: raises -999 if the device
+    // has gone for good.
+    void FailIfDeviceGone();
     // Sends WM_LINK_PROGRESS if a window is set; the answer is ignored.
     void NotifyProgress(uintptr_t bytes, intptr_t total);
 

@@ -29,9 +29,14 @@ unsigned CLinkProtocol::FormatRequest(const char *prefix, const char *text, cons
 void CLinkProtocol::ReceiveReplies(const char *code, CLinkFile &output, bool reportProgress)
 {
     m_sequence = 1;
+    uint32_t received = 0;
     while (!ReceivePacket(false)) {
         const uint8_t *data = PacketData();
         const unsigned length = PacketDataLength();
+        // A handheld that never ends its turn cannot keep the call for ever.
+        if (length > m_receiveLimit - received)
+            throw CMyException(KIVO_ERR_WRONG_REPLY);
+        received += length;
         if (length < 3 || data[1] != code[0] || data[2] != code[1]) {
             if (GetMode() != LinkMode::kFramed)
                 ReceivePacket(true);  // take the handheld's end of turn first
@@ -114,11 +119,13 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
         // A packet's piece follows the three bytes "RFD"; a chunk is bytes alone.
         const size_t prefix = inPackets ? 3 : 0;
         const size_t room = static_cast<size_t>(m_sendBlockSize) - prefix;
+        uint64_t sent = 0;
         for (;;) {
             std::memcpy(piece, "RFD", prefix);
             const size_t got = input.Read(piece + prefix, room);
             if (got == 0)
                 break;
+            CountSent(sent, got);
             if (inPackets) {
                 ++m_sequence;
                 SendPacket(piece, static_cast<unsigned>(got + prefix));

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "waits.h"
+
 namespace {
 
 bool IsUsableBlockSize(int32_t size)
@@ -26,7 +28,9 @@ CLinkProtocol::CLinkProtocol()
       m_recvBlockSize(kDefaultBlockSize),
       m_sequence(0),
       m_sendPacket(NewPacketBuffer(kDefaultBlockSize)),
-      m_recvPacket(NewPacketBuffer(kDefaultBlockSize))
+      m_recvPacket(NewPacketBuffer(kDefaultBlockSize)),
+      m_receiveLimit(kReceiveLimitBytes),
+      m_sendLimit(kSendLimitBytes)
 {
 }
 
@@ -44,6 +48,13 @@ void CLinkProtocol::SetRecvBlockSize(int32_t size)
     m_recvBlockSize = size;
     m_recvPacket.reset();
     m_recvPacket = NewPacketBuffer(size);
+}
+
+void CLinkProtocol::CountSent(uint64_t &sent, size_t more) const
+{
+    sent += more;
+    if (sent > m_sendLimit)
+        throw CFileError();
 }
 
 bool CLinkProtocol::BlockSizesUsable() const

@@ -102,6 +102,14 @@ protected:
     bool m_recvOversized = false;
     // Mode 1: the length of the data frame that brought the last packet.
     unsigned m_recvFrameLength = 0;
+    // The most that one list, get or text receive takes from the handheld
+    // (kReceiveLimitBytes), and that one put or text send reads from its file
+    // (kSendLimitBytes).
+    uint32_t m_receiveLimit;
+    uint32_t m_sendLimit;
+    // Counts bytes read from the file being sent; raises CFileError past
+    // m_sendLimit.
+    void CountSent(uint64_t &sent, size_t more) const;
 };
 
 #endif

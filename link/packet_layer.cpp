@@ -156,6 +156,7 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
     uint8_t *packet = m_recvPacket.get();
     int attempts = 0;
     int cancels = 0;
+    unsigned strayAcks = 0;
     for (;;) {
         if (attempts >= kPacketAttempts)
             throw CMyException(KIVO_ERR_PACKET);
@@ -185,7 +186,11 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
             return true;
         }
         case kAck:
-            continue;  // a stray acknowledgement costs nothing
+            // A stray acknowledgement costs no attempt, but a handheld that
+            // sends nothing else is not waited for without end.
+            if (++strayAcks > kStrayAckLimit)
+                throw CMyException(KIVO_ERR_PACKET);
+            continue;
         default:
             throw CMyException(KIVO_ERR_PACKET);
         }

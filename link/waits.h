@@ -41,6 +41,40 @@ constexpr uint32_t kHuntReadMs = 1;
 // long as the longest wait of the block exchange is taken for gone.
 constexpr uint32_t kHandheldGoneMs = kFirstAttemptWaitMs;
 
+// --- the line itself ---
+// A write that moves no byte for this long (output held by CTS low for good,
+// a device that takes nothing) fails the call with -999: the handheld is
+// taken for gone, as a silent one is. Each platform write call waits at most
+// 1000 ms; a call that fails at once is tried again after a short pause, so
+// that a failing write never spins.
+constexpr uint32_t kWriteStallLimitMs = kHandheldGoneMs;
+constexpr uint32_t kWriteRetryPauseMs = 10;
+// A device that has gone (unplugged adapter, hung-up terminal) fails the call
+// with -999 at the first read or write that finds it gone: no wait at all.
+
+// --- the mode-1 hunt for a frame header ---
+// Once its wait has passed, a hunt ends at the next byte or empty read while
+// no header is under way, even on a line that never stops sending noise. A
+// header under way, and the frames of the other kind that the hunt reads off
+// and drops (each starting the wait afresh), keep it going at most this much
+// longer than its wait, so that a babbling handheld cannot hold it for ever.
+constexpr uint32_t kHuntOverrunMs = kLaterAttemptWaitMs;
+
+// --- what a handheld may send where a conversation waits for something else,
+// and what a call may send ---
+// Stray acknowledgements where a packet is awaited are skipped, at most this
+// many in one wait; the next fails the exchange with -102.
+constexpr unsigned kStrayAckLimit = 16;
+// The data of the reply packets of one list or get (their codes included),
+// and the text of one receive, at most: the largest size a file can have in
+// the protocol. More fails the call (-100 for replies, -1 for text), so that a
+// handheld that never ends its turn cannot keep the call for ever.
+constexpr uint32_t kReceiveLimitBytes = 0x7FFFFFFF;
+// A put or text send reads its file to the end, at most this much: the
+// largest size a file can have in the protocol. A file that goes on beyond it
+// (a device such as /dev/zero given as the file) fails the call with -500.
+constexpr uint32_t kSendLimitBytes = 0x7FFFFFFF;
+
 // --- the text stream ---
 // One receive step of the text stream in the raw modes ends after this much
 // silence.

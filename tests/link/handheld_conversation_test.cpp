@@ -29,17 +29,7 @@ Bytes Pattern(size_t n, unsigned seed)
     return v;
 }
 
-// The handheld at the far end of the simulated line.
-struct Handheld {
-    explicit Handheld(int mode) : side(mode), protocol(side, store), peer(side)
-    {
-        peer.SetPump([this](uint32_t now) { protocol.Pump(now); });
-    }
-    handheld::LineSide side;
-    handheld::MemoryFileStore store;
-    handheld::ProtocolSide protocol;
-    SimHandheld peer;
-};
+using Handheld = HandheldOnLine;
 
 class Conversations : public ExportFixture, public ::testing::WithParamInterface<int> {
 protected:

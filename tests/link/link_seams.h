@@ -19,6 +19,8 @@ public:
 class LinkProtocolSeam : public CLinkProtocol {
 public:
     void SetSequence(uint8_t sequence) { m_sequence = sequence; }
+    void SetReceiveLimit(uint32_t bytes) { m_receiveLimit = bytes; }
+    void SetSendLimit(uint32_t bytes) { m_sendLimit = bytes; }
 };
 
 #endif
