@@ -18,6 +18,7 @@
 #include "link/link_file.h"
 #include "link/link_protocol.h"
 #include "link/my_exception.h"
+#include "quiet_line_platform.h"
 #include "sim_link.h"
 
 namespace {
@@ -85,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint32_t start = sim.Now();
     SimLine line;
     sim.AttachPort(kPort, &line);
-    Platform *previous = InstallPlatform(&sim);
+    fuzz::QuietLinePlatform quiet(sim, line);
+    Platform *previous = InstallPlatform(&quiet);
     {
         NumberedLink link;
         link.SetMode(1);

@@ -67,9 +67,10 @@ inline bool IsLinkResult(int code)
 }
 
 // Virtual time a call may take once the handheld's last byte has come: a
-// few of the longest waits, and the per-attempt waits after them. Longer
-// means a wait that does not end by itself.
-constexpr uint32_t kQuietBoundMs = 4 * 360000 + 10 * 60000;
+// few of the longest waits (6 minutes), the per-attempt waits after them,
+// and the lateness of the quiet line's whole-second steps; an hour in all.
+// Longer means a wait that does not end by itself.
+constexpr uint32_t kQuietBoundMs = 60 * 60 * 1000;
 
 }  // namespace fuzz
 
