@@ -117,9 +117,10 @@ bool Emulator::Busy() const
 
 uint64_t Emulator::WaitUs() const
 {
-    // A serial device tells the PC's opening and closing only through its
-    // modem lines, which are looked at on every round.
-    const bool idle = !Busy() && m_device.IsPseudoTerminal();
+    // A pseudo-terminal shows the PC's opening only as a wait that ends
+    // without a hang-up, a serial device its opening and closing only through
+    // its modem lines, which are looked at on every round.
+    const bool idle = m_open && !Busy() && m_device.IsPseudoTerminal();
     uint32_t waitMs = idle ? kIdlePollMs : kBusyPollMs;
     if (m_armed && !m_settings.textIn.empty())
         waitMs = std::min(waitMs,

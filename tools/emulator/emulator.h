@@ -61,17 +61,21 @@ class Emulator {
 public:
     // How long the loop waits for input at most while the line is open: while
     // a conversation is under way (the handheld's own time-outs, CTS coming
-    // back, run on its clock) or on a serial device (whose modem lines tell
-    // of the PC), and while a pseudo-terminal is idle (nothing is timed then
-    // but the text offer, which the loop knows). While the line is closed it
-    // sleeps between looks (the PC sends nothing sooner than 200 ms after
-    // opening).
+    // back, run on its clock), on a serial device (whose modem lines tell of
+    // the PC) and until the PC's opening has been seen, and while an open
+    // pseudo-terminal is idle (nothing is timed then but the text offer,
+    // which the loop knows, and input ends the wait). While the line is
+    // closed it sleeps between looks (the PC sends nothing sooner than 200 ms
+    // after opening).
     static constexpr int kBusyPollMs = 5;
-    static constexpr int kIdlePollMs = 5;
+    static constexpr int kIdlePollMs = 1000;
     static constexpr int kClosedSleepMs = 20;
-    // What the handheld sends goes out once its clock is this close to the
-    // time the bytes are due.
-    static constexpr uint32_t kReplyTickMs = 0;
+    // The handheld answers one tick of its millisecond clock after the input
+    // that it answers (on the simulated line the tick stands for its own
+    // processing time). On a real line the input has already taken its time
+    // to come: what is due by the next tick goes out at once, not up to a
+    // millisecond later when the clock turns.
+    static constexpr uint32_t kReplyTickMs = 1;
 
     Emulator(LineDevice &device, handheld::FileStore &store, const EmulatorSettings &settings);
 
