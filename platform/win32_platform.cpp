@@ -90,11 +90,18 @@ public:
 
     void WaitReadable(PortHandle handle, uint32_t ms) override
     {
-        DWORD errors = 0;
-        COMSTAT status = {};
-        if (::ClearCommError(H(handle), &errors, &status) && status.cbInQue > 0)
-            return;
-        ::Sleep(ms);
+        // A port opened for plain (not overlapped) I/O has no wait that input
+        // ends: look at the input queue every millisecond.
+        const DWORD start = ::GetTickCount();
+        for (;;) {
+            DWORD errors = 0;
+            COMSTAT status = {};
+            if (::ClearCommError(H(handle), &errors, &status) && status.cbInQue > 0)
+                return;
+            if (::GetTickCount() - start >= ms)
+                return;
+            ::Sleep(1);
+        }
     }
 
     int EscapeFunction(PortHandle handle, LineSignal signal) override
