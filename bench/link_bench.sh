@@ -43,7 +43,7 @@ if [ "$quick" = 1 ]; then
   runs=1
   size_kib=256; paced_kib_fast=8; paced_kib_slow=1; wait_s=2
 else
-  size_kib=$((size_mib * 1024)); paced_kib_fast=192; paced_kib_slow=16; wait_s=10
+  size_kib=$((size_mib * 1024)); paced_kib_fast=128; paced_kib_slow=8; wait_s=10
 fi
 for tool in sz rz; do
   command -v $tool >/dev/null || { echo "link_bench: $tool missing (Debian package lrzsz)" >&2; exit 1; }
