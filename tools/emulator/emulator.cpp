@@ -125,8 +125,10 @@ uint64_t Emulator::WaitUs() const
     if (m_armed && !m_settings.textIn.empty())
         waitMs = std::min(waitMs,
                           handheld::RemainingMs(m_now, m_quietSince + m_settings.textDelayMs));
+    // Output due now that a paced line does not take yet waits for the line.
     for (const handheld::Transmission &t : m_pending)
-        waitMs = std::min(waitMs, handheld::RemainingMs(m_now + kReplyTickMs, t.due));
+        if (!m_pacer.Paced() || !handheld::Reached(m_now + kReplyTickMs, t.due))
+            waitMs = std::min(waitMs, handheld::RemainingMs(m_now + kReplyTickMs, t.due));
     uint64_t waitUs = uint64_t{waitMs} * 1000;
     const bool outputDue =
         !m_pending.empty() && handheld::Reached(m_now + kReplyTickMs, m_pending.front().due);
