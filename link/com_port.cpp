@@ -205,7 +205,7 @@ int CComPort::Read(void *buffer, unsigned count, unsigned timeoutMs)
         if (failed)
             platform.Sleep(kPollIntervalMs);
         else
-            platform.WaitReadable(m_handle, kPollIntervalMs);
+            platform.WaitReadable(m_handle, silence.WaitMs(kReadinessWaitMs));
     }
     return static_cast<int>(total);
 }

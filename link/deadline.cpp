@@ -32,3 +32,11 @@ uint32_t CDeadline::RemainingMs() const
     const int32_t past = PastEnd(m_end);
     return past >= 0 ? 0 : static_cast<uint32_t>(-static_cast<int64_t>(past));
 }
+
+uint32_t CDeadline::WaitMs(uint32_t most) const
+{
+    if (m_ms == 0)
+        return most;
+    const uint32_t left = RemainingMs();
+    return left < most ? left : most;
+}

@@ -20,6 +20,9 @@ public:
     bool Passed() const;
     // What is left of the wait: 0 once it has passed (and for a wait of 0).
     uint32_t RemainingMs() const;
+    // How long to wait for something before looking at the wait again: at
+    // most `most`, and no longer than what is left (`most` for no limit).
+    uint32_t WaitMs(uint32_t most) const;
 
 private:
     uint32_t m_ms;

@@ -109,15 +109,24 @@ public:
 
     void WaitReadable(PortHandle handle, uint32_t ms) override
     {
-        DWORD errors = 0;
-        COMSTAT status = {};
-        if (::ClearCommError(H(handle), &errors, &status)) {
-            if (status.cbInQue > 0)
+        // A port opened for plain (not overlapped) I/O has no wait that input
+        // ends: look at the input queue every millisecond. A device that has
+        // gone is waited on for the whole time, never returned from at once.
+        const DWORD start = ::GetTickCount();
+        for (;;) {
+            DWORD errors = 0;
+            COMSTAT status = {};
+            if (::ClearCommError(H(handle), &errors, &status)) {
+                if (status.cbInQue > 0)
+                    return;
+            } else {
+                NoteFailure(handle);
+            }
+            const DWORD elapsed = ::GetTickCount() - start;
+            if (elapsed >= ms)
                 return;
-        } else {
-            NoteFailure(handle);
+            ::Sleep(DeviceGone(handle) ? ms - elapsed : 1);
         }
-        ::Sleep(ms);
     }
 
     bool DeviceGone(PortHandle handle) override { return m_gone.count(handle) != 0; }

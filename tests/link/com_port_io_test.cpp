@@ -60,14 +60,35 @@ TEST_F(PortIo, ZeroTimeOutWaitsUntilTheWindowCancels)
     const uint32_t start = sim.Now();
     EXPECT_EQ(CodeOf([&] { port.Read(buffer, 1, 0); }), KIVO_CANCELLED);
     EXPECT_EQ(window.Count(WM_LINK_POLL), 3001u);
-    EXPECT_GE(sim.Now() - start, 3000u);  // three virtual seconds of waiting
+    EXPECT_GE(sim.Now() - start, 3000u);  // at least three virtual seconds of waiting
+}
+
+// Between empty reads the wait for input lasts at most 10 ms, so that a
+// cancel takes effect within 20 ms without the wait costing much, and never
+// runs past the read's own time-out.
+TEST_F(PortIo, AWaitingReadPollsEveryTenMsAndEndsOnItsTimeOut)
+{
+    port.SetNotifyWindow(window.Handle());
+    const uint32_t start = sim.Now();
+    EXPECT_EQ(port.Read(buffer, 1, 25), 0);
+    EXPECT_EQ(sim.Now(), start + 25);
+    EXPECT_EQ(window.Count(WM_LINK_POLL), 3u);  // at 0, 10 and 20 ms
+
+    window.CancelAfterPolls(2);
+    const uint32_t cancelStart = sim.Now();
+    EXPECT_EQ(CodeOf([&] { port.Read(buffer, 1, 0); }), KIVO_CANCELLED);
+    EXPECT_EQ(sim.Now() - cancelStart, 20u);  // the third poll, 20 ms on
 }
 
 TEST_F(PortIo, EveryEmptyReadPollsTheWindow)
 {
     port.SetNotifyWindow(window.Handle());
+    const uint64_t waitsBefore = sim.ReadWaits();
     EXPECT_EQ(port.Read(buffer, 1, 20), 0);
-    EXPECT_GE(window.Count(WM_LINK_POLL), 20u);
+    EXPECT_GE(window.Count(WM_LINK_POLL), 2u);
+    // Each empty read but the last, which finds the time-out passed, polls
+    // the window and then waits for input.
+    EXPECT_EQ(window.Count(WM_LINK_POLL), sim.ReadWaits() - waitsBefore);
     EXPECT_EQ(window.Count(WM_LINK_PROGRESS), 0u);
     for (const auto &m : window.Messages()) {
         EXPECT_EQ(m.wParam, 0u);

@@ -47,6 +47,17 @@ TEST_F(Deadline, AWaitOfZeroIsNoLimit)
     CDeadline none(0);
     sim.Advance(0x7FFFFFFFu);
     EXPECT_FALSE(none.Passed());
+    EXPECT_EQ(none.WaitMs(10), 10u);
+}
+
+TEST_F(Deadline, AWaitForSomethingTakesAtMostWhatIsLeft)
+{
+    CDeadline wait(25);  // across the wrap
+    EXPECT_EQ(wait.WaitMs(10), 10u);
+    sim.Advance(20);
+    EXPECT_EQ(wait.WaitMs(10), 5u);
+    sim.Advance(5);
+    EXPECT_EQ(wait.WaitMs(10), 0u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "emulator.h"
 
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,17 +19,21 @@ namespace {
 
 constexpr uint8_t kTextEnd = 0x1A;
 
-uint32_t NowMs()
+uint64_t NowUs()
 {
     using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<uint64_t>(
+        duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 }  // namespace
 
 Emulator::Emulator(LineDevice &device, handheld::FileStore &store, const EmulatorSettings &settings)
-    : m_device(device), m_settings(settings), m_side(settings.mode), m_protocol(m_side, store)
+    : m_device(device),
+      m_settings(settings),
+      m_side(settings.mode),
+      m_protocol(m_side, store),
+      m_pacer(settings.paceBaud)
 {
     m_protocol.SetChunkSize(settings.chunkSize);
     m_protocol.SetReplySize(settings.replySize);
@@ -49,20 +54,26 @@ void Emulator::Say(const char *tag, const std::string &text) const
 
 bool Emulator::Run(const volatile std::sig_atomic_t &stop)
 {
-    m_start = m_now = NowMs();
+    Tick();
+    m_start = m_now;
     // A device that cannot tell whether the PC is there is taken as open.
     m_open = !m_device.KnowsPresence();
     if (m_settings.mode == 1)
         m_device.SetOddParity(true);
     m_device.SetRts(true);
     while (stop == 0) {
-        struct pollfd pfd = {m_device.Fd(), POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, WaitMs());
+        // A paced line holding enough input reads no more for now.
+        const short wanted = m_pacer.InputFull(m_nowUs) ? 0 : POLLIN;
+        struct pollfd pfd = {m_device.Fd(), wanted, 0};
+        const uint64_t waitUs = WaitUs();
+        const struct timespec wait = {static_cast<time_t>(waitUs / 1000000),
+                                      static_cast<long>(waitUs % 1000000) * 1000};
+        const int ready = ::ppoll(&pfd, 1, &wait, nullptr);
         if (ready < 0 && errno != EINTR) {
             std::fprintf(stderr, "tessalink-handheld: poll: %s\n", std::strerror(errno));
             return false;
         }
-        m_now = NowMs();
+        Tick();
         const short events = ready > 0 ? pfd.revents : 0;
         // A serial device that hangs up or fails has gone (unplugged); the
         // master of a pseudo-terminal sees a hang-up whenever the PC closes.
@@ -75,6 +86,9 @@ bool Emulator::Run(const volatile std::sig_atomic_t &stop)
         bool nearEndOpen = true;
         if ((events & POLLIN) != 0)
             nearEndOpen = ReadInput();
+        const std::vector<uint8_t> delivered = m_pacer.TakeDelivered(m_nowUs);
+        if (!delivered.empty())
+            TakeInput(delivered.data(), delivered.size());
         m_side.OnTime(m_now);
         TakeLineEvents();
         m_protocol.Pump(m_now);
@@ -89,24 +103,56 @@ bool Emulator::Run(const volatile std::sig_atomic_t &stop)
     return true;
 }
 
-int Emulator::WaitMs() const
+void Emulator::Tick()
 {
-    int wait = kPollMs;
+    m_nowUs = NowUs();
+    m_now = static_cast<uint32_t>(m_nowUs / 1000);
+}
+
+// Under way: the handheld's own time-outs run, or CTS is to come back.
+bool Emulator::Busy() const
+{
+    return !m_protocol.AwaitingCommand() || m_side.HasUnitsToSend() || !m_side.Cts();
+}
+
+uint64_t Emulator::WaitUs() const
+{
+    // A pseudo-terminal shows the PC's opening only as a wait that ends
+    // without a hang-up, a serial device its opening and closing only through
+    // its modem lines, which are looked at on every round.
+    const bool idle = m_open && !Busy() && m_device.IsPseudoTerminal();
+    uint32_t waitMs = idle ? kIdlePollMs : kBusyPollMs;
+    if (m_armed && !m_settings.textIn.empty())
+        waitMs = std::min(waitMs,
+                          handheld::RemainingMs(m_now, m_quietSince + m_settings.textDelayMs));
+    // Output due now that a paced line does not take yet waits for the line.
     for (const handheld::Transmission &t : m_pending)
-        wait = std::min(wait, static_cast<int>(handheld::RemainingMs(m_now, t.due)));
-    return wait;
+        if (!m_pacer.Paced() || !handheld::Reached(m_now + kReplyTickMs, t.due))
+            waitMs = std::min(waitMs, handheld::RemainingMs(m_now + kReplyTickMs, t.due));
+    uint64_t waitUs = uint64_t{waitMs} * 1000;
+    const bool outputDue =
+        !m_pending.empty() && handheld::Reached(m_now + kReplyTickMs, m_pending.front().due);
+    const uint64_t paced = m_pacer.NextDue(outputDue ? m_pending.front().bytes.size() : 0);
+    if (paced != 0)
+        waitUs = std::min(waitUs, paced > m_nowUs ? paced - m_nowUs : 0);
+    return waitUs;
 }
 
 bool Emulator::ReadInput()
 {
     uint8_t buffer[65536];
     for (;;) {
+        if (m_pacer.InputFull(m_nowUs))
+            return true;
         const ssize_t n = ::read(m_device.Fd(), buffer, sizeof buffer);
         if (n > 0) {
-            m_side.OnBytes(m_now, buffer, static_cast<size_t>(n));
-            m_quietSince = m_now;
-            if (m_settings.mode != 1)
-                m_armed = false;  // every byte belongs to a conversation
+            if (m_bytesIn == 0)
+                m_firstInUs = m_nowUs;
+            Count(static_cast<size_t>(n), 0);
+            if (m_pacer.Paced())
+                m_pacer.Arrived(m_nowUs, buffer, static_cast<size_t>(n));
+            else
+                TakeInput(buffer, static_cast<size_t>(n));
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -114,6 +160,20 @@ bool Emulator::ReadInput()
         // EIO: the near end of the pseudo-terminal is closed, all read.
         return !(n < 0 && errno == EIO && m_device.IsPseudoTerminal());
     }
+}
+
+void Emulator::TakeInput(const uint8_t *data, size_t size)
+{
+    m_side.OnBytes(m_now, data, size);
+    m_quietSince = m_now;
+    if (m_settings.mode != 1)
+        m_armed = false;  // every byte belongs to a conversation
+}
+
+void Emulator::Count(size_t in, size_t out)
+{
+    m_bytesIn += in;
+    m_bytesOut += out;
 }
 
 void Emulator::OnPresence(LineDevice::Presence presence)
@@ -135,11 +195,20 @@ void Emulator::OnOpened(const char *how)
 void Emulator::OnClosed()
 {
     m_open = false;
-    if (m_settings.verbosity >= 1)
-        Say("emu", "the PC closed the line");
+    if (m_settings.verbosity >= 1) {
+        char span[64] = "";
+        if (m_bytesIn > 0 && m_lastOutUs > m_firstInUs)
+            std::snprintf(span, sizeof span, ", %.6f s from the first in to the last out",
+                          static_cast<double>(m_lastOutUs - m_firstInUs) / 1e6);
+        Say("emu", "the PC closed the line (" + std::to_string(m_bytesIn) + " bytes in, " +
+                       std::to_string(m_bytesOut) + " bytes out" + span + ")");
+    }
+    m_bytesIn = m_bytesOut = 0;
+    m_firstInUs = m_lastOutUs = 0;
     m_protocol.Restart();
     if (m_device.IsPseudoTerminal())
         m_pending.clear();
+    m_pacer.Reset();
     m_device.DiscardUnread();
     m_armed = false;
 }
@@ -242,20 +311,28 @@ void Emulator::WriteDue()
         m_pending.clear();  // the next opener would read it
         return;
     }
-    // In order; what the device does not take now waits for the next round.
-    while (!m_pending.empty() && handheld::Reached(m_now, m_pending.front().due)) {
+    // In order; what the device (or the paced line) does not take now waits
+    // for the next round.
+    while (!m_pending.empty() && handheld::Reached(m_now + kReplyTickMs, m_pending.front().due)) {
         std::vector<uint8_t> &bytes = m_pending.front().bytes;
-        const ssize_t n = ::write(m_device.Fd(), bytes.data(), bytes.size());
+        const size_t sendable = m_pacer.Sendable(m_nowUs, bytes.size());
+        if (sendable == 0)
+            return;
+        const ssize_t n = ::write(m_device.Fd(), bytes.data(), sendable);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return;
+        m_pacer.Sent(static_cast<size_t>(n));
+        Count(0, static_cast<size_t>(n));
+        m_lastOutUs = m_pacer.Paced() ? m_nowUs : NowUs();
         if (static_cast<size_t>(n) < bytes.size()) {
             bytes.erase(bytes.begin(), bytes.begin() + n);
-            return;
+            continue;
         }
         m_pending.erase(m_pending.begin());
     }
+    m_pacer.OutputIdle();
 }
 
 }  // namespace emulator

@@ -40,6 +40,7 @@
 #include "handheld/line_side.h"
 #include "handheld/protocol_side.h"
 #include "line_device.h"
+#include "line_pacer.h"
 
 namespace emulator {
 
@@ -50,6 +51,7 @@ struct EmulatorSettings {
     std::string textOut;  // empty: the PC's text is counted, not kept
     std::string textIn;   // empty: no text is ever sent
     uint32_t textDelayMs = 1000;
+    unsigned paceBaud = 0;  // 0: bytes pass as fast as the device takes them
     // 0: events only; 1: the trace (packets and control bytes, and in mode 1
     // the frames); 2: also the raw pieces of input and output of modes 0, 2.
     int verbosity = 0;
@@ -57,11 +59,23 @@ struct EmulatorSettings {
 
 class Emulator {
 public:
-    // How long the loop waits for input at most while the line is open, and
-    // sleeps between looks while it is closed (the PC sends nothing sooner
-    // than 200 ms after opening).
-    static constexpr int kPollMs = 5;
+    // How long the loop waits for input at most while the line is open: while
+    // a conversation is under way (the handheld's own time-outs, CTS coming
+    // back, run on its clock), on a serial device (whose modem lines tell of
+    // the PC) and until the PC's opening has been seen, and while an open
+    // pseudo-terminal is idle (nothing is timed then but the text offer,
+    // which the loop knows, and input ends the wait). While the line is
+    // closed it sleeps between looks (the PC sends nothing sooner than 200 ms
+    // after opening).
+    static constexpr int kBusyPollMs = 5;
+    static constexpr int kIdlePollMs = 1000;
     static constexpr int kClosedSleepMs = 20;
+    // The handheld answers one tick of its millisecond clock after the input
+    // that it answers (on the simulated line the tick stands for its own
+    // processing time). On a real line the input has already taken its time
+    // to come: what is due by the next tick goes out at once, not up to a
+    // millisecond later when the clock turns.
+    static constexpr uint32_t kReplyTickMs = 1;
 
     Emulator(LineDevice &device, handheld::FileStore &store, const EmulatorSettings &settings);
 
@@ -73,8 +87,11 @@ public:
     void Say(const char *tag, const std::string &text) const;
 
 private:
-    int WaitMs() const;
+    uint64_t WaitUs() const;
+    bool Busy() const;
+    void Tick();  // the clocks to now
     bool ReadInput();  // false when the near end turned out to be closed
+    void TakeInput(const uint8_t *data, size_t size);
     void OnPresence(LineDevice::Presence presence);
     void OnOpened(const char *how);
     void OnClosed();
@@ -84,16 +101,27 @@ private:
     void KeepText(const std::vector<uint8_t> &text);
     void OfferText();
     void WriteDue();
+    void Count(size_t in, size_t out);
 
     LineDevice &m_device;
     EmulatorSettings m_settings;
     handheld::LineSide m_side;
     handheld::ProtocolSide m_protocol;
 
+    LinePacer m_pacer;
+
     uint32_t m_start = 0;
-    uint32_t m_now = 0;
+    uint32_t m_now = 0;  // the handheld's clock, ms
+    uint64_t m_nowUs = 0;
     bool m_open = false;
     std::vector<handheld::Transmission> m_pending;
+
+    // The bytes of this opening of the line, each way, and when the first
+    // came in and the last went out (with -v, told when the PC closes).
+    size_t m_bytesIn = 0;
+    size_t m_bytesOut = 0;
+    uint64_t m_firstInUs = 0;
+    uint64_t m_lastOutUs = 0;
 
     // Text to send: offered once the line has been quiet since m_quietSince.
     bool m_armed = false;

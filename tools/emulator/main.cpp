@@ -125,11 +125,13 @@ const char kFooterEnd[] = R"text(
 Output (standard output, line-buffered): the start lines, the line
 TESSALINK_COM<n>=PATH alone on its line, then one line per event:
 "<seconds since start> <tag> <text>", tags "emu" (the emulator: the PC opened
-or closed the line, text taken or sent), "pkt" (with -v: packets as
-"<- #1 C FF (3 bytes)" or "-> #1 DOK (3 bytes)", control bytes as "-> ACK",
-"conversation finished"...), "line" (with -v in mode 1: probe, switch
-sequence, frames "<- data #1 length 5", control frames; with -vv also the raw
-pieces of modes 0 and 2); last "tessalink-handheld: stopped".
+or closed the line, text taken or sent; with -v the close tells the bytes
+that went each way and the time from the first byte in to the last out),
+"pkt" (with -v: packets as "<- #1 C FF (3 bytes)" or "-> #1 DOK (3 bytes)",
+control bytes as "-> ACK", "conversation finished"...), "line" (with -v in
+mode 1: probe, switch sequence, frames "<- data #1 length 5", control frames;
+with -vv also the raw pieces of modes 0 and 2); last
+"tessalink-handheld: stopped".
 
 Exit status: 0 when stopped by SIGINT, SIGTERM or SIGHUP (or after --help),
 1 when the line or directory cannot be used, 2 on a usage error.)text";
@@ -199,6 +201,12 @@ int main(int argc, char **argv)
         ->type_name("MS")
         ->capture_default_str()
         ->check(CLI::Range(0, 600000));
+    app.add_option("--pace", settings.paceBaud,
+                   "Carry the bytes, each way, no faster than a line of this speed would "
+                   "(10 bits per byte), to try the PC's side at the speed of a real cable "
+                   "[default: as fast as the device takes them]")
+        ->type_name("BAUD")
+        ->check(CLI::Range(50u, 4000000u));
     app.add_option("--print-env-file", envFile,
                    "Once the pseudo-terminal is ready, write TESSALINK_COM<n>=PATH into this file "
                    "(whole, by renaming a temporary file); removed again when stopped")
