@@ -1,6 +1,7 @@
 // The mode-1 block exchange: data travels in numbered, summed data frames,
 // each announced with ENQ, called for with SYN, and answered ACK or NAK, with
 // three attempts per block. Also Send/SendByte/Receive for every mode.
+#include <algorithm>
 #include <cstring>
 
 #include "../include/tessalink.h"
@@ -210,8 +211,15 @@ int CComLine::HuntFrame(uint32_t waitMs, int wantedKind)
         state = kIdle;
         int kind = 0;
         for (;;) {
+            // Each read may wait as long as the hunt can go on without a byte,
+            // up to the readiness wait (the window is polled in between): a
+            // byte ends it at once, and a silent line costs no wake-up a
+            // millisecond.
+            const CDeadline &next = state == kIdle ? wait : headerSilence;
+            const uint32_t readMs = std::min(overall.WaitMs(kReadinessWaitMs),
+                                             next.WaitMs(kReadinessWaitMs));
             uint8_t b = 0;
-            const bool got = ReadByte(&b, kHuntReadMs) != 0;
+            const bool got = ReadByte(&b, std::max<uint32_t>(readMs, 1)) != 0;
             // Idle, the wait ends the hunt, noise or not; a header begun and
             // never finished ends it after the frame's silence limit.
             if (overall.Passed() || (state == kIdle && wait.Passed()))

@@ -30,9 +30,6 @@ constexpr uint32_t kDataFrameWaitMs = 500;
 // A line silent this long in the middle of a frame is dead: the frame counts
 // as not received, so that no call can hang for ever on a dead line.
 constexpr uint32_t kFrameSilenceLimitMs = 60000;
-// The hunt for a frame header reads one byte at a time, each read waiting at
-// most this long, so that it can check its own wait between reads.
-constexpr uint32_t kHuntReadMs = 1;
 
 // --- waits that have no time-out of their own ---
 // The packet layer's reads, the text stream's silence in the raw modes and
