@@ -3,26 +3,14 @@
 // compares the process's CPU time with the time that passed.
 //
 //   idle_read_cpu [seconds]     (default 5)
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
+#include "cpu_seconds.h"
 #include "link/com_line.h"
 #include "support/pty_pair.h"
-
-namespace {
-
-double CpuSeconds()
-{
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-}  // namespace
 
 int main(int argc, char **argv)
 {

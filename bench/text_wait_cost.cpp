@@ -8,11 +8,12 @@
 //
 // With CANCEL-AFTER-MS 0 the window never cancels (stop the program from
 // outside, e.g. with measured_run --stop-after).
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+
+#include "cpu_seconds.h"
 
 #include "tessalink.h"
 
@@ -38,14 +39,6 @@ intptr_t OnMessage(void *context, uint32_t message, uintptr_t, intptr_t)
         watch.cancelAt = Clock::now();
     }
     return watch.cancelled ? 1 : 0;
-}
-
-double CpuSeconds()
-{
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 }  // namespace
