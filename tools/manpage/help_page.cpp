@@ -45,7 +45,7 @@ bool IsListTitle(const std::string &line)
 }
 
 // An item line is indented by two spaces; its description follows after a
-// run of spaces on the same line, or alone on the lines after a long spec.
+// run of spaces on the same line, or alone on the lines after a long term.
 HelpItem ParseItem(const std::string &line)
 {
     const std::string body = line.substr(2);
@@ -78,10 +78,10 @@ std::vector<std::vector<std::string>> Paragraphs(const std::vector<std::string> 
 
 // "--mode N:{0,1,2}=2" as bold names and the value in italics;
 // "-h,--help" as two bold names.
-std::string SpecRoff(const std::string &spec)
+std::string TermRoff(const std::string &term)
 {
-    const size_t space = spec.find(' ');
-    const std::string names = spec.substr(0, space);
+    const size_t space = term.find(' ');
+    const std::string names = term.substr(0, space);
     std::string roff;
     size_t start = 0;
     while (start <= names.size()) {
@@ -94,7 +94,7 @@ std::string SpecRoff(const std::string &spec)
         start = comma + 1;
     }
     if (space != std::string::npos)
-        roff += " \\fI" + RoffText(spec.substr(space + 1)) + "\\fR";
+        roff += " \\fI" + RoffText(term.substr(space + 1)) + "\\fR";
     return roff;
 }
 
@@ -135,7 +135,7 @@ std::string ListRoff(const HelpList &list)
 {
     std::string roff;
     for (const HelpItem &item : list.items)
-        roff += ".TP\n" + SpecRoff(item.spec) + "\n" + RoffText(item.description) + "\n";
+        roff += ".TP\n" + TermRoff(item.term) + "\n" + RoffText(item.description) + "\n";
     return roff;
 }
 
@@ -211,7 +211,7 @@ std::vector<std::string> SubcommandNames(const HelpText &help)
     for (const HelpList &list : help.lists) {
         if (list.title == "Subcommands") {
             for (const HelpItem &item : list.items)
-                names.push_back(item.spec);
+                names.push_back(item.term);
         }
     }
     return names;

@@ -12,7 +12,7 @@ namespace manpage {
 
 // One line of a list: "--mode N:{0,1,2}=2" and "Link mode: 0, 1 or 2".
 struct HelpItem {
-    std::string spec;
+    std::string term;
     std::string description;
 };
 

@@ -68,10 +68,10 @@ TEST(ParseHelp, ReadsDescriptionUsageListsAndFooter)
     ASSERT_EQ(help.lists.size(), 2u);
     EXPECT_EQ(help.lists[0].title, "Options");
     ASSERT_EQ(help.lists[0].items.size(), 2u);
-    EXPECT_EQ(help.lists[0].items[0].spec, "-h,--help");
+    EXPECT_EQ(help.lists[0].items[0].term, "-h,--help");
     EXPECT_EQ(help.lists[0].items[0].description, "Print this help message and exit");
-    // A spec too long for its column has its description on the next line.
-    EXPECT_EQ(help.lists[0].items[1].spec, "--block-size INT:INT in [4 - 8192]");
+    // A term too long for its column has its description on the next line.
+    EXPECT_EQ(help.lists[0].items[1].term, "--block-size INT:INT in [4 - 8192]");
     EXPECT_EQ(help.lists[0].items[1].description, "Block size of the packets");
     EXPECT_EQ(help.lists[1].title, "Subcommands");
     EXPECT_EQ(manpage::SubcommandNames(help), (std::vector<std::string>{"list", "text-send"}));
