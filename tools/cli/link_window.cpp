@@ -61,8 +61,12 @@ bool LinkWindow::Watch(std::chrono::steady_clock::time_point now)
     g_lastCall.longestSilence = std::max(g_lastCall.longestSilence, silence);
     if (silence >= kWaitShownAfterSeconds && !g_policy.where.empty()) {
         char text[64];
-        std::snprintf(text, sizeof text, "waiting %.0f s for the handheld", silence);
-        m_state.waiting = std::string(text) + " (" + g_policy.where + "): is it in link mode? Ctrl-C cancels";
+        if (g_policy.timeoutSeconds > 0)
+            std::snprintf(text, sizeof text, "waiting %.0f s of %g", silence, g_policy.timeoutSeconds);
+        else
+            std::snprintf(text, sizeof text, "waiting %.0f s", silence);
+        // What matters first, as a narrow terminal cuts the end.
+        m_state.waiting = std::string(text) + " (Ctrl-C cancels): handheld in link mode? " + g_policy.where;
     }
     if (g_policy.timeoutSeconds > 0 && silence >= g_policy.timeoutSeconds)
         g_lastCall.timedOut = true;
