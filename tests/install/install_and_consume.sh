@@ -54,7 +54,7 @@ check "installed the licence" grep -q "MIT License" "$stage/share/doc/tessalink/
 check "installed the changelog" test -f "$stage/share/doc/tessalink/CHANGELOG.md"
 check "installed the bash completion" test -f "$stage/share/bash-completion/completions/tessalink"
 check "the completion offers the subcommands" \
-  bash -c ". '$stage/share/bash-completion/completions/tessalink'; COMP_WORDS=(tessalink de); COMP_CWORD=1; _tessalink; [ \"\${COMPREPLY[*]}\" = 'delete detect' ]"
+  bash -c ". '$stage/share/bash-completion/completions/tessalink'; COMP_WORDS=(tessalink de); COMP_CWORD=1; _tessalink; [ \"\${COMPREPLY[*]}\" = 'delete detect decode43' ]"
 check "installed the result messages" test -f "$stage/share/tessalink/results.tsv"
 check "the installed tool prints the version" prints "tessalink $version" "$stage/bin/tessalink" --version
 

@@ -40,6 +40,9 @@ Emulator::Emulator(LineDevice &device, handheld::FileStore &store, const Emulato
     m_protocol.SetChunkSize(settings.chunkSize);
     m_protocol.SetReplySize(settings.replySize);
     m_protocol.SetTextDetection(true);
+    PeerLineSettings untouched;
+    if (device.IsPseudoTerminal() && ReadPeerLineSettings(device.Fd(), untouched))
+        m_untouchedSettings = Describe(untouched);
     if (settings.verbosity >= 1)
         m_protocol.SetTrace([this](const std::string &line) { Say("pkt", line); });
     // In modes 0 and 2 the line side only tells of raw pieces of input and
@@ -177,6 +180,8 @@ bool Emulator::PeerSettingsMatch()
         return true;
     }
     const std::string described = Describe(peer);
+    if (described == m_untouchedSettings)
+        return true;
     if (m_settings.verbosity >= 1 && described != m_mismatchSaid)
         Say("line", "input ignored: the PC's line is at " + described + "; mode " +
                         std::to_string(m_settings.mode) + " takes " + std::to_string(m_settings.lineBaud) +

@@ -115,6 +115,10 @@ private:
     LineDevice &m_device;
     EmulatorSettings m_settings;
     std::string m_mismatchSaid;  // the settings last told as not the mode's
+    // The pair's settings before any PC set its own: the PC's port gives
+    // them back when it closes, maybe before the emulator has read the last
+    // bytes it sent, which are then taken as they are.
+    std::string m_untouchedSettings;
     handheld::LineSide m_side;
     handheld::ProtocolSide m_protocol;
 
