@@ -37,3 +37,15 @@ endforeach()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/tessalink.pc.in ${TESSALINK_PC}.in @ONLY)
 install(CODE "configure_file(\"${TESSALINK_PC}.in\" \"${TESSALINK_PC}\" @ONLY)")
 install(FILES ${TESSALINK_PC} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The licence and the history, where Debian keeps them.
+set(TESSALINK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/tessalink)
+set(TESSALINK_DEBIAN_CHANGELOG ${PROJECT_BINARY_DIR}/changelog.Debian.gz)
+add_custom_command(OUTPUT ${TESSALINK_DEBIAN_CHANGELOG}
+  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/packaging/debian/changelog > ${TESSALINK_DEBIAN_CHANGELOG}
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/debian/changelog
+  COMMENT "The Debian changelog"
+  VERBATIM)
+add_custom_target(tessalink_debian_changelog ALL DEPENDS ${TESSALINK_DEBIAN_CHANGELOG})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${PROJECT_SOURCE_DIR}/LICENSE
+  ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${TESSALINK_DEBIAN_CHANGELOG} DESTINATION ${TESSALINK_DOC_DIR})

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
@@ -130,6 +131,11 @@ public:
         }
         ::ioctl(fd, TIOCEXCL);
         m_gone.erase(fd);
+        // The device is given back as it was found: a stale device variable
+        // can name somebody's terminal, which must not stay raw at 115200.
+        struct termios found;
+        if (::tcgetattr(fd, &found) == 0)
+            m_found[fd] = found;
         // A port opens with no input pending, as on Windows: bytes a previous
         // opener left unread belong to no conversation of ours. (Output is
         // left alone: on a pseudo-terminal it may still hold the last bytes of
@@ -148,6 +154,11 @@ public:
 
     void ClosePort(PortHandle handle) override
     {
+        const auto found = m_found.find(Fd(handle));
+        if (found != m_found.end()) {
+            ::tcsetattr(Fd(handle), TCSANOW, &found->second);
+            m_found.erase(found);
+        }
         m_gone.erase(Fd(handle));
         ::ioctl(Fd(handle), TIOCNXCL);
         ::close(Fd(handle));
@@ -435,6 +446,7 @@ private:
     // Open descriptors whose device has gone; a descriptor leaves when it is
     // closed (its number may come back for another device).
     std::set<int> m_gone;
+    std::map<int, struct termios> m_found;  // the settings each open port had
 };
 
 }  // namespace

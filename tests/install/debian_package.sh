@@ -36,7 +36,10 @@ for path in usr/bin/tessalink usr/bin/tessalink-handheld usr/bin/tevlaunch usr/i
     "usr/lib/libTessalink.so.$version" usr/lib/libTessalink.so.0 usr/lib/libTessalink.so \
     usr/lib/pkgconfig/tessalink.pc usr/lib/cmake/Tessalink/TessalinkConfig.cmake \
     usr/lib/cmake/Tessalink/TessalinkConfigVersion.cmake \
-    usr/share/man/man1/tessalink.1.gz usr/share/man/man1/tessalink-handheld.1.gz; do
+    usr/share/man/man1/tessalink.1.gz usr/share/man/man1/tessalink-handheld.1.gz \
+    usr/share/bash-completion/completions/tessalink usr/share/bash-completion/completions/tessalink-handheld \
+    usr/share/doc/tessalink/copyright usr/share/doc/tessalink/LICENSE usr/share/doc/tessalink/changelog.Debian.gz \
+    usr/share/tessalink/results.tsv; do
   check "contains /$path" holds "$contents" "^\\./$path\$"
 done
 check "everything under /usr" lacks "$contents" '^\./[^u]'

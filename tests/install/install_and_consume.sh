@@ -50,6 +50,12 @@ for subcommand in $subcommands; do
   check "the manual page gives $subcommand" grep -q "^   $subcommand\$" <<< "$man_text"
 done
 check "the manual page gives the exit statuses" grep -q "^EXIT STATUS" <<< "$man_text"
+check "installed the licence" grep -q "MIT License" "$stage/share/doc/tessalink/LICENSE"
+check "installed the changelog" test -f "$stage/share/doc/tessalink/CHANGELOG.md"
+check "installed the bash completion" test -f "$stage/share/bash-completion/completions/tessalink"
+check "the completion offers the subcommands" \
+  bash -c ". '$stage/share/bash-completion/completions/tessalink'; COMP_WORDS=(tessalink de); COMP_CWORD=1; _tessalink; [ \"\${COMPREPLY[*]}\" = 'delete detect decode43' ]"
+check "installed the result messages" test -f "$stage/share/tessalink/results.tsv"
 check "the installed tool prints the version" prints "tessalink $version" "$stage/bin/tessalink" --version
 
 # A copy of the consumer, so that nothing of the source tree is near it.

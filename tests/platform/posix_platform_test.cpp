@@ -209,3 +209,42 @@ TEST_F(Pty, ANewOpenOfTheSameDescriptorStartsAfresh)
 }
 
 }  // namespace
+
+namespace {
+
+// A device variable left over from an earlier session can name somebody's
+// terminal; the port gives it back with the settings it had when opened.
+TEST(PosixDevices, APortIsGivenBackWithTheSettingsItHadWhenOpened)
+{
+    InstallPlatform(nullptr);
+    const int far = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(far, 0);
+    ASSERT_EQ(grantpt(far), 0);
+    ASSERT_EQ(unlockpt(far), 0);
+    struct termios before;
+    ASSERT_EQ(tcgetattr(far, &before), 0);
+    ASSERT_NE(before.c_lflag & ISIG, 0u);  // a fresh terminal: signals, output processing
+    setenv("TESSALINK_COM43", ptsname(far), 1);
+    Platform &platform = NativePlatform();
+    const PortHandle port = platform.OpenPort(43);
+    ASSERT_NE(port, kInvalidPort);
+    LineState state = {};
+    ASSERT_TRUE(platform.BuildLineState("baud=115200 parity=n data=8 stop=1 xon=off", state));
+    state.fOutxCtsFlow = 1;
+    ASSERT_EQ(platform.SetLineState(port, state), 1);
+    struct termios during;
+    ASSERT_EQ(tcgetattr(far, &during), 0);
+    EXPECT_EQ(during.c_lflag & ISIG, 0u);  // the port runs raw meanwhile
+    platform.ClosePort(port);
+    struct termios after;
+    ASSERT_EQ(tcgetattr(far, &after), 0);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
+    unsetenv("TESSALINK_COM43");
+    close(far);
+}
+
+}  // namespace

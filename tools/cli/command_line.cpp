@@ -1,6 +1,9 @@
 #include "command_line.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <utility>
 #include <limits>
 
 #include <CLI/CLI.hpp>
@@ -8,53 +11,70 @@
 #include "handheld_list.h"
 #include "put_lists.h"
 #include "result_codes.h"
+#include "setting_keys.h"
 
 namespace cli {
 
 namespace {
 
 constexpr int kMaxPort = std::numeric_limits<uint16_t>::max();
-constexpr int32_t kMaxBaud = std::numeric_limits<int32_t>::max();
-constexpr int32_t kMinBlockSize = 4;
-constexpr int32_t kMaxBlockSize = 8192;
 constexpr int32_t kLabelColumn = 12;
 
 constexpr char kAbout[] = R"text(
-The port: COM<n> opens the device named in the environment variable
-TESSALINK_COM<n>, else /dev/ttyS<n-1>; --device sets that variable for the
-call. What list, get, text-recv and backup receive replaces a file only once
-it has arrived whole. On a terminal, a progress line on standard error shows
-how a transfer goes; Ctrl-C cancels it (exit status 130), and a second Ctrl-C
-ends the tool at once. backup and restore end with a summary of the files,
-bytes and time on standard output.
+Settings: the mode, the device, the speed, the block sizes and the time-out
+come from the command line, else the environment (TESSALINK_MODE,
+TESSALINK_COM<port> for the device, TESSALINK_BAUD, TESSALINK_SEND_BLOCK,
+TESSALINK_RECV_BLOCK, TESSALINK_TIMEOUT), else the configuration file
+($XDG_CONFIG_HOME/tessalink/config, else ~/.config/tessalink/config; see
+"tessalink config"), else the defaults. The port COM<n> (1 in mode 0, 2 in
+modes 1 and 2) opens the device named; when nothing names one, the tool says
+so rather than guess. "tessalink detect" finds the mode the handheld answers
+in. What list, get, text-recv and backup receive replaces a file only once it
+has arrived whole. On a terminal, a progress line on standard error shows how
+a transfer goes, and what the call waits for when the handheld is silent;
+Ctrl-C cancels it (exit status 130), and a second Ctrl-C ends the tool at
+once. backup and restore end with a summary of the files, bytes and time on
+standard output.
 )text";
 
-// The library stores any block size, and then refuses every link call with
-// -999: a size outside its range is refused here, named for what it is.
-CLI::Validator UsableBlockSize()
+// A setting given on the command line, checked as the configuration's value
+// would be, and kept by its key until the environment and the file are added.
+CLI::Option *AddSetting(CLI::App &command, Request &request, const std::string &option,
+                        const std::vector<std::string> &keys, const std::string &description)
 {
-    return CLI::Validator(
-        [](std::string &value) -> std::string {
-            int32_t size = 0;
-            if (CLI::detail::lexical_cast(value, size) && size >= kMinBlockSize && size <= kMaxBlockSize)
-                return "";
-            return "unusable block size " + value + ": the packets take " + std::to_string(kMinBlockSize) +
-                   " to " + std::to_string(kMaxBlockSize) + " bytes";
-        },
-        "INT in [" + std::to_string(kMinBlockSize) + " - " + std::to_string(kMaxBlockSize) + "]");
+    return command
+        .add_option_function<std::string>(
+            option,
+            [&request, keys](const std::string &value) {
+                for (const std::string &key : keys)
+                    request.givenSettings[key] = value;
+            },
+            description)
+        ->check(CLI::Validator([keys](std::string &value) { return SettingValueProblem(keys.front(), value); },
+                               "VALUE"));
 }
 
-void AddLinkOptions(CLI::App &command, LinkSettings &link)
+void AddLinkOptions(CLI::App &command, Request &request)
 {
-    command.add_option("--mode", link.mode, "Link mode 0, 1 or 2 (default 2)")->check(CLI::Range(0, 2));
-    command.add_option("--port", link.port, "COM port number (default 1 in mode 0, 2 in modes 1 and 2)")
+    AddSetting(command, request, "--mode", {"mode"}, "Link mode 0, 1 or 2 (default 2)")->type_name("0|1|2");
+    command.add_option("--port", request.link.port, "COM port number (default 1 in mode 0, 2 in modes 1 and 2)")
         ->check(CLI::Range(1, kMaxPort));
-    command.add_option("--device", link.device,
-                       "Serial device or pseudo-terminal to open as the port (sets TESSALINK_COM<port>)");
-    command.add_option("--baud", link.baud, "Line speed in bit/s (default: the mode's own)")
-        ->check(CLI::Range(1, kMaxBaud));
-    command.add_option("--block-size", link.blockSize, "Send and receive block size of the packets, 4-8192")
-        ->check(UsableBlockSize());
+    AddSetting(command, request, "--device", {"device"},
+               "Serial device or pseudo-terminal to open as the port (sets TESSALINK_COM<port>)")
+        ->type_name("PATH");
+    AddSetting(command, request, "--baud", {"baud"}, "Line speed in bit/s (default: the mode's own)")
+        ->type_name("N");
+    AddSetting(command, request, "--block-size", {"send-block", "recv-block"},
+               "Send and receive block size of the packets, 4-8192")
+        ->type_name("N");
+    AddSetting(command, request, "--send-block", {"send-block"}, "Send block size of the packets, 4-8192")
+        ->type_name("N");
+    AddSetting(command, request, "--recv-block", {"recv-block"}, "Receive block size of the packets, 4-8192")
+        ->type_name("N");
+    AddSetting(command, request, "--timeout", {"timeout"},
+               "Give up when the handheld has sent nothing for this many seconds (default: the library's "
+               "own waits, up to six minutes)")
+        ->type_name("SECONDS");
 }
 
 // How put and restore send each file.
@@ -68,7 +88,7 @@ CLI::App *AddLinkCommand(CLI::App &app, Request &request, const std::string &nam
                          const std::string &description)
 {
     CLI::App *command = app.add_subcommand(name, description);
-    AddLinkOptions(*command, request.link);
+    AddLinkOptions(*command, request);
     return command;
 }
 
@@ -126,6 +146,21 @@ void AddCommands(CLI::App &app, Request &request)
                         "Names of the files in the directory to send (default: every regular file)");
     AddVariantOption(*restore, request.variant);
 
+    CLI::App *detect = AddLinkCommand(app, request, "detect",
+                                      "Find the link mode the handheld answers in, trying each with a short limit");
+    detect->add_flag("--save", request.saveDetected, "Write the mode found into the configuration");
+
+    CLI::App *config = app.add_subcommand("config", "Show or change the settings kept in the configuration file");
+    config->require_subcommand(1);
+    CLI::App *set = config->add_subcommand("set", "Keep a setting");
+    set->add_option("key", request.configKey, "One of: " + SettingKeyList())->required();
+    set->add_option("value", request.configValue, "Its value")->required();
+    CLI::App *getKey = config->add_subcommand("get", "Print a kept setting (exit status 1 when it is not kept)");
+    getKey->add_option("key", request.configKey, "One of: " + SettingKeyList())->required();
+    CLI::App *unset = config->add_subcommand("unset", "Forget a kept setting");
+    unset->add_option("key", request.configKey, "One of: " + SettingKeyList())->required();
+    config->add_subcommand("list", "Print every kept setting, one \"key = value\" a line");
+
     AddConversion(app, request, "decode43", "Decode a 4-to-3 text into bytes");
     AddConversion(app, request, "hex2bin",
                   "Convert pairs of hexadecimal digits into bytes (line ends closing the input are dropped)");
@@ -144,7 +179,8 @@ void AddCommands(CLI::App &app, Request &request)
 // defaults that depend on other values.
 void CheckRequest(const CLI::App &command, Request &request)
 {
-    if (request.variant == 2 && request.link.mode != 2)
+    const auto mode = request.givenSettings.find("mode");
+    if (request.variant == 2 && mode != request.givenSettings.end() && mode->second != "2")
         throw CLI::ValidationError("--variant 2", "runs only in link mode 2 (--mode 2)");
     for (const std::string &file : request.selectedFiles) {
         const std::string problem = LocalNameProblem(file);
@@ -155,6 +191,18 @@ void CheckRequest(const CLI::App &command, Request &request)
         const std::string problem = CompleteHandheldNames(request.localFiles, request.handheldNames);
         if (!problem.empty())
             throw CLI::ValidationError("put", problem);
+    }
+    if (request.command == "config") {
+        request.configAction = command.get_subcommands().front()->get_name();
+        if (request.configAction != "list" && !IsSettingKey(request.configKey))
+            throw CLI::ValidationError("config " + request.configAction,
+                                       "unknown setting \"" + request.configKey + "\" (the settings: " +
+                                           SettingKeyList() + ")");
+        if (request.configAction == "set") {
+            const std::string problem = SettingValueProblem(request.configKey, request.configValue);
+            if (!problem.empty())
+                throw CLI::ValidationError("config set", problem);
+        }
     }
     if (request.command == "get" && request.localPath.empty()) {
         request.localPath = LastNamePart(request.handheldName);
@@ -169,6 +217,32 @@ void CheckRequest(const CLI::App &command, Request &request)
     }
 }
 
+bool HasSubcommand(const CLI::App &app, const std::string &name)
+{
+    for (const CLI::App *command : app.get_subcommands({}))
+        if (command->get_name() == name)
+            return true;
+    return false;
+}
+
+// The first word when it names no subcommand: "ls" is taken for "list".
+std::string UnknownSubcommandMessage(const CLI::App &app, const std::string &word)
+{
+    static const std::vector<std::pair<std::string, std::string>> usual = {
+        {"ls", "list"}, {"dir", "list"}, {"rm", "delete"}, {"del", "delete"}, {"send", "put"},
+        {"fetch", "get"}, {"receive", "get"}, {"save", "backup"}};
+    std::string suggestion;
+    for (const auto &[alias, name] : usual)
+        if (word == alias)
+            suggestion = name;
+    for (const CLI::App *command : app.get_subcommands({}))
+        if (suggestion.empty() && command->get_name().rfind(word, 0) == 0)
+            suggestion = command->get_name();
+    return "tessalink: no subcommand \"" + word + "\"" +
+           (suggestion.empty() ? "" : ": did you mean \"" + suggestion + "\"?") +
+           " (tessalink --help lists them)";
+}
+
 }  // namespace
 
 ParseOutcome ParseCommandLine(int argc, const char *const argv[])
@@ -181,8 +255,21 @@ ParseOutcome ParseCommandLine(int argc, const char *const argv[])
     app.require_subcommand(1);
     app.footer(std::string(kAbout) + "\n" + ExitStatusHelp());
     AddCommands(app, outcome.request);
+    // "tessalink help [SUBCOMMAND]" is "tessalink [SUBCOMMAND] --help".
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && arguments.front() == "help") {
+        arguments.erase(arguments.begin());
+        arguments.resize(std::min<size_t>(arguments.size(), 1));
+        arguments.push_back("--help");
+    }
+    if (!arguments.empty() && arguments.front()[0] != '-' && !HasSubcommand(app, arguments.front())) {
+        std::fprintf(stderr, "%s\n", UnknownSubcommandMessage(app, arguments.front()).c_str());
+        outcome.exitStatus = kExitUsage;
+        return outcome;
+    }
+    std::reverse(arguments.begin(), arguments.end());
     try {
-        app.parse(argc, argv);
+        app.parse(arguments);
         outcome.request.command = app.get_subcommands().front()->get_name();
         CheckRequest(*app.get_subcommands().front(), outcome.request);
         outcome.run = true;

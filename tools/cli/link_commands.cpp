@@ -1,11 +1,15 @@
 #include "link_commands.h"
 
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <numeric>
 
 #include "backup_commands.h"
+#include "detect_command.h"
+#include "setting_layers.h"
+#include "user_config.h"
 #include "cancel_signal.h"
 #include "link_report.h"
 #include "link_settings.h"
@@ -16,9 +20,14 @@
 #include "staged_output.h"
 #include "tessalink.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace cli {
 
 namespace {
+
+constexpr char kTextEndMark = 0x1A;
 
 using LinkCall = std::function<int32_t(KIVO_HWND)>;
 // An export that stores what it receives into the file path.
@@ -26,7 +35,22 @@ using StoringCall = std::function<int32_t(const char *path, KIVO_HWND)>;
 
 int Report(const Request &request, int32_t result)
 {
-    return ReportLinkResult(request.command, request.link, result);
+    return ReportLinkResult(request.command, request.link, result, "", request.handheldName);
+}
+
+// The application text ends with its end mark 0x1A, which a file keeps; a
+// terminal would show it as a stray character.
+void DropEndMarkForTerminal(const Request &request, const std::string &stage)
+{
+    if (request.command != "text-recv" || request.localPath != kStandardStream || ::isatty(STDOUT_FILENO) != 1)
+        return;
+    struct stat status;
+    if (::stat(stage.c_str(), &status) != 0 || status.st_size == 0)
+        return;
+    std::ifstream in(stage, std::ios::binary);
+    in.seekg(status.st_size - 1);
+    if (in.get() == kTextEndMark)
+        static_cast<void>(::truncate(stage.c_str(), status.st_size - 1));
 }
 
 int32_t CallWithWindow(const LinkCall &call, uint64_t knownTotal)
@@ -48,6 +72,7 @@ int RunStoring(const Request &request, const StoringCall &call)
         CallWithWindow([&](KIVO_HWND window) { return call(output.StagePath().c_str(), window); }, 0);
     if (result != KIVO_OK)
         return Report(request, result);
+    DropEndMarkForTerminal(request, output.StagePath());
     const std::string stored = output.Commit();
     return stored.empty() ? kExitSuccess : ReportFileFailure(request.command, stored);
 }
@@ -93,6 +118,18 @@ int RunPlain(const Request &request, const LinkCall &call)
     return Report(request, CallWithWindow(call, 0));
 }
 
+// The file is checked first, so that a failure names it.
+int RunTextSend(const Request &request)
+{
+    std::vector<uint64_t> sizes;
+    const std::string problem = CheckReadableFiles({request.localPath}, sizes);
+    if (!problem.empty())
+        return ReportFileFailure(request.command, problem);
+    return Report(request, CallWithWindow(
+                               [&](KIVO_HWND window) { return KIVO_AppTextSend(request.localPath.c_str(), window); },
+                               sizes.front()));
+}
+
 const std::map<std::string, std::function<int(const Request &)>> &Commands()
 {
     static const std::map<std::string, std::function<int(const Request &)>> commands = {
@@ -114,10 +151,7 @@ const std::map<std::string, std::function<int(const Request &)>> &Commands()
              return RunPlain(r, [&](KIVO_HWND window) { return KIVO_LinkDelFile(r.handheldName.c_str(), window); });
          }},
         {"release", [](const Request &r) { return RunPlain(r, KIVO_LinkRelease); }},
-        {"text-send",
-         [](const Request &r) {
-             return RunPlain(r, [&](KIVO_HWND window) { return KIVO_AppTextSend(r.localPath.c_str(), window); });
-         }},
+        {"text-send", RunTextSend},
         {"text-recv", [](const Request &r) { return RunStoring(r, KIVO_AppTextRecv); }},
         {"backup", RunBackup},
         {"restore", RunRestore},
@@ -125,18 +159,59 @@ const std::map<std::string, std::function<int(const Request &)>> &Commands()
     return commands;
 }
 
+// "mode 2, /dev/pts/3" (and the speed when one was given): where the
+// waiting line says the handheld is awaited.
+std::string WhereAwaited(const LinkSettings &link)
+{
+    std::string where = "mode " + std::to_string(link.mode) + ", " + link.device;
+    if (link.baud != 0)
+        where += ", " + std::to_string(link.baud) + " bit/s";
+    return where;
+}
+
+// get NAME DIR/ stores into DIR/NAME, as cp does. False when the path ends
+// with '/' and is no directory.
+bool ChooseLocalFileInDirectory(Request &request)
+{
+    std::string &path = request.localPath;
+    struct stat status;
+    const bool isDirectory = path != kStandardStream && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    if (!isDirectory)
+        return path.empty() || path.back() != '/';
+    const std::string name = LastNamePart(request.handheldName);
+    if (name.empty())
+        return true;  // the library then reports the directory as the file it cannot write
+    path += (path.back() == '/' ? "" : "/") + name;
+    return true;
+}
+
 }  // namespace
 
 bool IsLinkCommand(const std::string &command)
 {
-    return Commands().count(command) != 0;
+    return Commands().count(command) != 0 || command == "detect";
 }
 
-int RunLinkCommand(const Request &request)
+int RunLinkCommand(Request request)
 {
+    UserConfig config;
+    config.path = UserConfigPath();
+    const std::string malformed = LoadUserConfig(config);
+    if (!malformed.empty())
+        return ReportFailure(request.command, malformed, kExitUsage);
+    if (request.command == "detect")
+        return RunDetect(request, config);
+    const SettingsOutcome settings = ResolveLinkSettings(request, config);
+    if (!settings.problem.empty())
+        return ReportFailure(request.command, settings.problem, settings.exitStatus);
+    if (request.variant == 2 && request.link.mode != 2)
+        return ReportFailure(request.command, "--variant 2 runs only in link mode 2 (--mode 2)", kExitUsage);
+    if (request.command == "get" && !ChooseLocalFileInDirectory(request))
+        return ReportFileFailure(request.command, "'" + request.localPath + "': No such directory");
     const std::string problem = ApplyLinkSettings(request.link);
     if (!problem.empty())
         return ReportFailure(request.command, problem, kExitUsage);
+    LinkWindow::SetWaitPolicy({WhereAwaited(request.link), request.link.timeoutSeconds});
     return Commands().at(request.command)(request);
 }
 

@@ -12,8 +12,9 @@ namespace cli {
 
 bool IsLinkCommand(const std::string &command);
 
-// Runs the request's link subcommand and returns the tool's exit status.
-int RunLinkCommand(const Request &request);
+// Takes the settings together (command line, environment, configuration),
+// runs the request's link subcommand and returns the tool's exit status.
+int RunLinkCommand(Request request);
 
 }  // namespace cli
 

@@ -32,10 +32,10 @@ std::string ApplyLinkSettings(const LinkSettings &link)
         return "link mode " + std::to_string(link.mode) + " was not accepted";
     if (link.baud != 0 && KIVO_SetBaudEx(mode, link.baud) != KIVO_SETTING_ACCEPTED)
         return "the speed was not accepted";
-    if (link.blockSize != 0) {
-        KIVO_LinkSendBlockSize(link.blockSize);
-        KIVO_LinkRecvBlockSize(link.blockSize);
-    }
+    if (link.sendBlock != 0)
+        KIVO_LinkSendBlockSize(link.sendBlock);
+    if (link.recvBlock != 0)
+        KIVO_LinkRecvBlockSize(link.recvBlock);
     return "";
 }
 

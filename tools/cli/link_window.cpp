@@ -1,5 +1,6 @@
 #include "link_window.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <sys/ioctl.h>
@@ -13,6 +14,14 @@ namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr unsigned kDefaultColumns = 80;
+
+WaitPolicy g_policy;
+CallWatch g_lastCall;
+
+double Seconds(std::chrono::steady_clock::duration duration)
+{
+    return std::chrono::duration<double>(duration).count();
+}
 
 unsigned TerminalColumns()
 {
@@ -29,9 +38,39 @@ LinkWindow::LinkWindow(uint64_t knownTotal, bool draw)
       m_knownTotal(knownTotal),
       m_draw(draw),
       m_start(std::chrono::steady_clock::now()),
-      m_lastDraw(m_start)
+      m_lastDraw(m_start),
+      m_lastProgress(m_start)
 {
     m_state.total = knownTotal;
+    g_lastCall = CallWatch();
+}
+
+void LinkWindow::SetWaitPolicy(const WaitPolicy &policy)
+{
+    g_policy = policy;
+}
+
+const CallWatch &LinkWindow::LastCall()
+{
+    return g_lastCall;
+}
+
+bool LinkWindow::Watch(std::chrono::steady_clock::time_point now)
+{
+    const double silence = Seconds(now - m_lastProgress);
+    g_lastCall.longestSilence = std::max(g_lastCall.longestSilence, silence);
+    if (silence >= kWaitShownAfterSeconds && !g_policy.where.empty()) {
+        char text[64];
+        if (g_policy.timeoutSeconds > 0)
+            std::snprintf(text, sizeof text, "waiting %.0f s of %g", silence, g_policy.timeoutSeconds);
+        else
+            std::snprintf(text, sizeof text, "waiting %.0f s", silence);
+        // What matters first, as a narrow terminal cuts the end.
+        m_state.waiting = std::string(text) + " (Ctrl-C cancels): handheld in link mode? " + g_policy.where;
+    }
+    if (g_policy.timeoutSeconds > 0 && silence >= g_policy.timeoutSeconds)
+        g_lastCall.timedOut = true;
+    return g_lastCall.timedOut;
 }
 
 bool LinkWindow::StandardErrorIsTerminal()
@@ -43,8 +82,9 @@ intptr_t LinkWindow::Proc(void *context, uint32_t message, uintptr_t wParam, int
 {
     auto *window = static_cast<LinkWindow *>(context);
     if (message == WM_LINK_POLL) {
+        const bool timedOut = window->Watch(std::chrono::steady_clock::now());
         window->Draw(false);
-        return CancelRequested() ? 1 : 0;
+        return CancelRequested() || timedOut ? 1 : 0;
     }
     if (message == WM_LINK_PROGRESS)
         window->OnProgress(wParam, lParam);
@@ -54,6 +94,8 @@ intptr_t LinkWindow::Proc(void *context, uint32_t message, uintptr_t wParam, int
 void LinkWindow::OnProgress(uintptr_t bytes, intptr_t total)
 {
     m_state.done += bytes;
+    m_lastProgress = std::chrono::steady_clock::now();
+    m_state.waiting.clear();
     if (m_knownTotal == 0)
         m_state.total = total > 0 ? static_cast<uint64_t>(total) : 0;
     ++m_state.tick;

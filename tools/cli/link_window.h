@@ -13,6 +13,19 @@
 
 namespace cli {
 
+// What the windows of this run say while they wait, and when they give up.
+struct WaitPolicy {
+    // e.g. "mode 2, /dev/pts/3, 115200 bit/s": where the handheld is awaited
+    std::string where;
+    double timeoutSeconds = 0;  // > 0: cancel after so long without progress
+};
+
+// What the last call's window saw.
+struct CallWatch {
+    double longestSilence = 0;  // seconds without progress, the longest stretch
+    bool timedOut = false;      // the window cancelled for the time-out
+};
+
 class LinkWindow {
 public:
     // knownTotal: the bytes the whole call moves, when the tool knows better
@@ -32,10 +45,18 @@ public:
     // Whether progress lines belong on standard error.
     static bool StandardErrorIsTerminal();
 
+    static void SetWaitPolicy(const WaitPolicy &policy);
+    static const CallWatch &LastCall();
+
+    // After this long without progress, the line says what it waits for.
+    static constexpr double kWaitShownAfterSeconds = 2;
+
 private:
     static intptr_t Proc(void *context, uint32_t message, uintptr_t wParam, intptr_t lParam);
     void OnProgress(uintptr_t bytes, intptr_t total);
     void Draw(bool evenIfRecent);
+    // Notes the silence so far; true when the time-out has come.
+    bool Watch(std::chrono::steady_clock::time_point now);
 
     KIVO_WINDOW m_record;
     ProgressState m_state;
@@ -44,6 +65,7 @@ private:
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_lastDraw;
+    std::chrono::steady_clock::time_point m_lastProgress;
 };
 
 }  // namespace cli

@@ -18,6 +18,18 @@ std::string Rate(const ProgressState &state)
     return "  " + ByteCount(static_cast<uint64_t>(static_cast<double>(state.done) / state.seconds)) + "/s";
 }
 
+// " 1:05 left", once the rate says something.
+std::string TimeLeft(const ProgressState &state)
+{
+    if (state.total == 0 || state.done == 0 || state.done >= state.total || state.seconds < 1)
+        return "";
+    const double rate = static_cast<double>(state.done) / state.seconds;
+    const auto left = static_cast<unsigned long>(static_cast<double>(state.total - state.done) / rate + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "  %lu:%02lu left", left / 60, left % 60);
+    return text;
+}
+
 }  // namespace
 
 std::string ByteCount(uint64_t bytes)
@@ -49,7 +61,8 @@ std::string Figures(const ProgressState &state, size_t room)
         char share[8];
         std::snprintf(share, sizeof share, "%3u%%", percent);
         const std::string figures =
-            std::string(share) + "  " + ByteCount(done) + " / " + ByteCount(state.total) + Rate(state);
+            std::string(share) + "  " + ByteCount(done) + " / " + ByteCount(state.total) + Rate(state) +
+            TimeLeft(state);
         line = figures;
         if (room >= figures.size() + kMinBarWidth + 3) {
             const size_t width = std::min(room - figures.size() - 3, kMaxBarWidth);
@@ -66,7 +79,8 @@ std::string ProgressLine(const ProgressState &state, unsigned columns)
 {
     const size_t room = columns > 0 ? columns - 1 : 0;
     const std::string label = state.label.empty() ? "" : state.label + "  ";
-    std::string line = label + Figures(state, room > label.size() ? room - label.size() : 0);
+    std::string line = label + (state.waiting.empty() ? Figures(state, room > label.size() ? room - label.size() : 0)
+                                                      : state.waiting);
     if (line.size() > room)
         line.resize(room);
     return line;

@@ -15,13 +15,15 @@ struct ProgressState {
     double seconds = 0;  // since the transfer began
     unsigned tick = 0;   // turns the spinner
     std::string label;   // what is moving, e.g. "2/5 MEMO.TXT"; shown first
+    std::string waiting;  // what the call waits for; shown instead of the figures
 };
 
 // "1.5 KiB", "512 B", "3.2 MiB".
 std::string ByteCount(uint64_t bytes);
 
 // The line, never longer than columns - 1 so that the terminal does not wrap:
-// the label, then the bar (narrowed to fit), the share, the bytes and the rate.
+// the label, then the bar (narrowed to fit), the share, the bytes, the rate
+// and the time left; or what the call waits for while it waits.
 std::string ProgressLine(const ProgressState &state, unsigned columns);
 
 // The end of a job of several files: "3 files, 68.4 KiB (70013 bytes) in

@@ -3,19 +3,23 @@
 #define TESSALINK_CLI_REQUEST_H
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace cli {
 
-// The connection a link subcommand uses. Zero in port, baud and blockSize
-// means "not given".
+// The connection a link subcommand uses, once the command line, the
+// environment and the configuration file have been taken together. Zero in
+// port, baud, the block sizes and the time-out means "not given".
 struct LinkSettings {
     int mode = 2;
     int port = 0;
-    std::string device;
+    std::string device;  // "": none named
     int32_t baud = 0;
-    int32_t blockSize = 0;
+    int32_t sendBlock = 0;
+    int32_t recvBlock = 0;
+    double timeoutSeconds = 0;
 
     // The given port, else the mode's usual one: 1 in mode 0, 2 in modes 1 and 2.
     int EffectivePort() const;
@@ -24,6 +28,17 @@ struct LinkSettings {
 struct Request {
     std::string command;
     LinkSettings link;
+    // The settings as the command line gave them, by configuration key
+    // ("mode", "device"...), before the environment and the file are added.
+    std::map<std::string, std::string> givenSettings;
+
+    // config: the action (set, get, unset, list), its key and value
+    std::string configAction;
+    std::string configKey;
+    std::string configValue;
+
+    // detect: write the mode found into the configuration
+    bool saveDetected = false;
 
     // list: the list request's argument; get, delete: the name on the handheld.
     std::string handheldName;

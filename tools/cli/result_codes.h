@@ -1,5 +1,6 @@
-// What each result of the library means to a person, and the exit status the
-// tool ends with for it.
+// What each result of the library means to a person, what to do next, and the
+// exit status the tool ends with for it. The words are the table in
+// messages/results.tsv, built into the tool.
 #ifndef TESSALINK_CLI_RESULT_CODES_H
 #define TESSALINK_CLI_RESULT_CODES_H
 
@@ -14,21 +15,42 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitUnexpectedResult = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitBadInput = 5;
+constexpr int kExitNotDetected = 6;
 
 struct ResultMeaning {
-    int32_t result;
-    int exitStatus;
-    const char *message;
+    int32_t result = 0;
+    std::string when;  // "*": any call; a subcommand; "silent"; "timeout"
+    int exitStatus = 0;
+    std::string message;
+    std::string next;  // "" : no next step
 };
 
-// Every result a link or conversion export can return.
+// Every row of the table.
 const std::vector<ResultMeaning> &ResultTable();
 
-// The exit status for a result; kExitUnexpectedResult for one outside the table.
-int ExitStatusFor(int32_t result);
+// The circumstances of a failed call, which choose and complete its words.
+struct FailureContext {
+    std::string command;  // the subcommand
+    std::string name;     // the name on the handheld, where there is one
+    std::string device;   // the port's device
+    int mode = -1;
+    bool silent = false;    // the handheld was silent long before the failure
+    double timeout = 0;     // > 0: the tool gave up waiting after so many seconds
+};
 
-// A one-line message for a failed result, e.g. "cancelled (result 999)".
-std::string MessageFor(int32_t result);
+// The exit status for a result; kExitUnexpectedResult for one outside the table.
+int ExitStatusFor(int32_t result, const FailureContext &context = {});
+
+// A one-line message for a failed result: what happened, the result, and the
+// likely next step, e.g. "the handheld did not send MEMO.TXT (result -100):
+// is the name right? see `tessalink list`".
+std::string MessageFor(int32_t result, const FailureContext &context = {});
+
+// The same without the next step, with the result: "cancelled (result 999)".
+std::string WhatHappened(int32_t result, const FailureContext &context = {});
+
+// The next step alone, "" when there is none.
+std::string NextStep(int32_t result, const FailureContext &context = {});
 
 // Prints "tessalink <command>: <message>" on standard error when the result
 // is a failure, and returns its exit status.

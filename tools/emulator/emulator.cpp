@@ -1,5 +1,7 @@
 #include "emulator.h"
 
+#include "peer_line_settings.h"
+
 #include <poll.h>
 #include <time.h>
 #include <unistd.h>
@@ -38,6 +40,9 @@ Emulator::Emulator(LineDevice &device, handheld::FileStore &store, const Emulato
     m_protocol.SetChunkSize(settings.chunkSize);
     m_protocol.SetReplySize(settings.replySize);
     m_protocol.SetTextDetection(true);
+    PeerLineSettings untouched;
+    if (device.IsPseudoTerminal() && ReadPeerLineSettings(device.Fd(), untouched))
+        m_untouchedSettings = Describe(untouched);
     if (settings.verbosity >= 1)
         m_protocol.SetTrace([this](const std::string &line) { Say("pkt", line); });
     // In modes 0 and 2 the line side only tells of raw pieces of input and
@@ -145,6 +150,8 @@ bool Emulator::ReadInput()
         if (m_pacer.InputFull(m_nowUs))
             return true;
         const ssize_t n = ::read(m_device.Fd(), buffer, sizeof buffer);
+        if (n > 0 && !PeerSettingsMatch())
+            continue;
         if (n > 0) {
             if (m_bytesIn == 0)
                 m_firstInUs = m_nowUs;
@@ -160,6 +167,27 @@ bool Emulator::ReadInput()
         // EIO: the near end of the pseudo-terminal is closed, all read.
         return !(n < 0 && errno == EIO && m_device.IsPseudoTerminal());
     }
+}
+
+bool Emulator::PeerSettingsMatch()
+{
+    PeerLineSettings peer;
+    if (m_settings.lineBaud == 0 || !m_device.IsPseudoTerminal() || !ReadPeerLineSettings(m_device.Fd(), peer))
+        return true;
+    const bool parityFits = !peer.parity || (m_settings.mode == 1 && peer.oddParity);
+    if (peer.baud == m_settings.lineBaud && parityFits) {
+        m_mismatchSaid.clear();
+        return true;
+    }
+    const std::string described = Describe(peer);
+    if (described == m_untouchedSettings)
+        return true;
+    if (m_settings.verbosity >= 1 && described != m_mismatchSaid)
+        Say("line", "input ignored: the PC's line is at " + described + "; mode " +
+                        std::to_string(m_settings.mode) + " takes " + std::to_string(m_settings.lineBaud) +
+                        " bit/s" + (m_settings.mode == 1 ? "" : ", no parity"));
+    m_mismatchSaid = described;
+    return false;
 }
 
 void Emulator::TakeInput(const uint8_t *data, size_t size)

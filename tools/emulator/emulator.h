@@ -55,6 +55,11 @@ struct EmulatorSettings {
     // 0: events only; 1: the trace (packets and control bytes, and in mode 1
     // the frames); 2: also the raw pieces of input and output of modes 0, 2.
     int verbosity = 0;
+    // The mode's line speed. On a pseudo-terminal, input that arrives while
+    // the PC's settings differ from the mode's (this speed; no parity, or in
+    // mode 1 odd parity too) is ignored, as a handheld on a cable would not
+    // understand it. 0: every input is taken.
+    unsigned lineBaud = 0;
 };
 
 class Emulator {
@@ -103,8 +108,17 @@ private:
     void WriteDue();
     void Count(size_t in, size_t out);
 
+    // Whether input at the PC's present line settings is understood; says
+    // so (with -v) when it is not.
+    bool PeerSettingsMatch();
+
     LineDevice &m_device;
     EmulatorSettings m_settings;
+    std::string m_mismatchSaid;  // the settings last told as not the mode's
+    // The pair's settings before any PC set its own: the PC's port gives
+    // them back when it closes, maybe before the emulator has read the last
+    // bytes it sent, which are then taken as they are.
+    std::string m_untouchedSettings;
     handheld::LineSide m_side;
     handheld::ProtocolSide m_protocol;
 

@@ -105,6 +105,11 @@ std::string Wrapped(const std::string &text, const std::string &indent, size_t w
 }
 
 const char kFooterStart[] = R"text(
+The line: on a pseudo-terminal, input that arrives while the PC's speed or
+parity is not the mode's (9600 bit/s in modes 0 and 1, 115200 in mode 2; no
+parity, or odd parity in mode 1) is ignored, as a handheld on a cable would
+not understand it; -v says so.
+
 The PC side: set the line printed at start, e.g. TESSALINK_COM2=/dev/pts/7, in
 the environment of the program that uses the library (COM<n> opens the device
 in TESSALINK_COM<n>), and use the same mode and COM number there.
@@ -152,6 +157,8 @@ int main(int argc, char **argv)
     CLI::App app("tessalink-handheld: an emulated handheld organizer at the far end of a "
                  "pseudo-terminal, serving a directory as its files.",
                  "tessalink-handheld");
+    app.set_version_flag("--version", std::string("tessalink-handheld ") + TESSALINK_VERSION,
+                         "Print the version and exit");
     app.add_option("--mode", settings.mode, "Link mode: 0, 1 or 2")
         ->type_name("N")
         ->capture_default_str()
@@ -233,6 +240,7 @@ int main(int argc, char **argv)
         com = settings.mode == 0 ? 1 : 2;
     if (baud == 0)
         baud = settings.mode == 2 ? 115200 : 9600;
+    settings.lineBaud = baud;
 
     if (directory.empty()) {
         directory = kDefaultDirectory;

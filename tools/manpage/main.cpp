@@ -1,10 +1,17 @@
-// help-to-man PROGRAM SOURCE OUTPUT: writes the manual page of PROGRAM, made
-// from its --help and from the --help of each of its subcommands. SOURCE is
-// the page's source line, e.g. "Tessalink 0.1.0".
+// help-to-man PROGRAM SOURCE OUTPUT [EXTRA]: writes the manual page of
+// PROGRAM, made from its --help and from the --help of each of its
+// subcommands, with the sections of the file EXTRA after them (see
+// page_extras.h). SOURCE is the page's source line, e.g. "Tessalink 0.1.0".
+// help-to-man --bash-completion PROGRAM SOURCE OUTPUT: the bash completion
+// script, from the same help.
 #include <cstdio>
 #include <string>
 
 #include "help_page.h"
+#include "page_extras.h"
+
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -45,14 +52,19 @@ bool Help(const std::string &program, const std::string &subcommand, manpage::He
 
 int main(int argc, char *argv[])
 {
-    if (argc != 4) {
-        std::fputs("usage: help-to-man PROGRAM SOURCE OUTPUT\n", stderr);
+    const bool completion = argc > 1 && std::string(argv[1]) == "--bash-completion";
+    const int first = completion ? 2 : 1;
+    if (argc - first < 3 || argc - first > (completion ? 3 : 4)) {
+        std::fputs("usage: help-to-man PROGRAM SOURCE OUTPUT [EXTRA]\n"
+                   "       help-to-man --bash-completion PROGRAM SOURCE OUTPUT\n",
+                   stderr);
         return 2;
     }
-    const std::string program = argv[1];
+    const std::string program = argv[first];
+    const char *output = argv[first + 2];
     manpage::ManualPage page;
     page.program = program.substr(program.find_last_of('/') + 1);
-    page.source = argv[2];
+    page.source = argv[first + 1];
     if (!Help(program, "", page.help))
         return 1;
     for (const std::string &name : manpage::SubcommandNames(page.help)) {
@@ -61,10 +73,20 @@ int main(int argc, char *argv[])
             return 1;
         page.subcommands.emplace_back(name, sub);
     }
-    const std::string roff = manpage::RenderManualPage(page);
-    std::FILE *out = std::fopen(argv[3], "wb");
-    if (out == nullptr || std::fwrite(roff.data(), 1, roff.size(), out) != roff.size() || std::fclose(out) != 0) {
-        std::fprintf(stderr, "help-to-man: cannot write %s\n", argv[3]);
+    std::string text = completion ? manpage::RenderBashCompletion(page) : manpage::RenderManualPage(page);
+    if (!completion && argc - first == 4) {
+        std::ifstream extra(argv[first + 3]);
+        std::ostringstream markup;
+        markup << extra.rdbuf();
+        if (!extra) {
+            std::fprintf(stderr, "help-to-man: cannot read %s\n", argv[first + 3]);
+            return 1;
+        }
+        text += manpage::RenderExtraSections(markup.str());
+    }
+    std::FILE *out = std::fopen(output, "wb");
+    if (out == nullptr || std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fclose(out) != 0) {
+        std::fprintf(stderr, "help-to-man: cannot write %s\n", output);
         return 1;
     }
     return 0;

@@ -10,6 +10,7 @@
 #include "launcher/case_name.h"
 #include "link_settings.h"
 #include "result_codes.h"
+#include "setting_layers.h"
 
 namespace {
 
@@ -20,6 +21,19 @@ cli::ParseOutcome Parse(std::vector<std::string> words)
     for (const std::string &word : words)
         argv.push_back(word.c_str());
     return cli::ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+// Parsed, then taken together with an empty configuration and the
+// environment (which names no device for the tests: a device is given).
+cli::ParseOutcome ParseResolved(std::vector<std::string> words)
+{
+    words.insert(words.end(), {"--device", "/dev/pts/77"});
+    cli::ParseOutcome outcome = Parse(words);
+    if (outcome.run) {
+        const cli::SettingsOutcome settings = cli::ResolveLinkSettings(outcome.request, cli::UserConfig());
+        EXPECT_EQ(settings.problem, "");
+    }
+    return outcome;
 }
 
 struct UsageCase {
@@ -64,7 +78,15 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"RestoreOfAPathInsteadOfAName", {"restore", "dir", "sub/file"}},
                       UsageCase{"RestoreOfDotDot", {"restore", "dir", ".."}},
                       UsageCase{"RestoreVariantTwoOutsideModeTwo", {"restore", "dir", "--mode", "0", "--variant", "2"}},
-                      UsageCase{"OnlyOnRestore", {"restore", "dir", "--only", "*"}}),
+                      UsageCase{"OnlyOnRestore", {"restore", "dir", "--only", "*"}},
+                      UsageCase{"EmptyDevice", {"list", "--device", ""}},
+                      UsageCase{"TimeoutZero", {"list", "--timeout", "0"}},
+                      UsageCase{"TimeoutNotANumber", {"list", "--timeout", "soon"}},
+                      UsageCase{"ConfigWithoutAction", {"config"}},
+                      UsageCase{"ConfigSetOfAnUnknownKey", {"config", "set", "mdoe", "1"}},
+                      UsageCase{"ConfigSetOfABadValue", {"config", "set", "send-block", "2"}},
+                      UsageCase{"ConfigGetOfAnUnknownKey", {"config", "get", "colour"}},
+                      UsageCase{"ShortNameOfASubcommand", {"ls"}}),
     CaseName());
 
 TEST(CommandLine, HelpIsNoError)
@@ -91,7 +113,7 @@ class LinkPort : public ::testing::TestWithParam<PortCase> {};
 TEST_P(LinkPort, IsTheGivenOneOrTheModesOwn)
 {
     const PortCase &c = GetParam();
-    const cli::ParseOutcome outcome = Parse(c.words);
+    const cli::ParseOutcome outcome = ParseResolved(c.words);
     ASSERT_TRUE(outcome.run);
     EXPECT_EQ(outcome.request.link.mode, c.mode);
     EXPECT_EQ(outcome.request.link.EffectivePort(), c.port);
@@ -108,9 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, LinkPort,
 TEST_P(LinkPort, DeviceSetsTheVariableOfThatPort)
 {
     const PortCase &c = GetParam();
-    std::vector<std::string> words = c.words;
-    words.insert(words.end(), {"--device", "/dev/pts/77"});
-    const cli::ParseOutcome outcome = Parse(words);
+    const cli::ParseOutcome outcome = ParseResolved(c.words);
     ASSERT_TRUE(outcome.run);
     for (int port = 1; port <= 8; ++port)
         ::unsetenv(cli::DeviceVariable(port).c_str());
@@ -140,7 +160,8 @@ TEST(CommandLine, PutTakesFilesNamesAndVariant)
 
 TEST(CommandLine, BackupAndRestoreTakeADirectory)
 {
-    const cli::ParseOutcome backup = Parse({"backup", "saved", "--only", "*.TXT", "--only", "M*", "--mode", "1"});
+    const cli::ParseOutcome backup =
+        ParseResolved({"backup", "saved", "--only", "*.TXT", "--only", "M*", "--mode", "1"});
     ASSERT_TRUE(backup.run);
     EXPECT_EQ(backup.request.command, "backup");
     EXPECT_EQ(backup.request.directory, "saved");

@@ -46,7 +46,37 @@ TEST(ResultCodes, DocumentedStatuses)
     EXPECT_EQ(cli::ExitStatusFor(KIVO_ERR_FILE), 4);
     EXPECT_EQ(cli::ExitStatusFor(12345), cli::kExitUnexpectedResult);
     EXPECT_EQ(cli::MessageFor(12345), "unexpected result (result 12345)");
-    EXPECT_EQ(cli::MessageFor(KIVO_ERR_NO_DOK), "the handheld did not answer the command with \"DOK\" (result -101)");
+    EXPECT_EQ(cli::WhatHappened(KIVO_ERR_NO_DOK), "the handheld did not answer the command with \"DOK\" (result -101)");
+}
+
+// The words follow the circumstances: the subcommand and its name, a long
+// silence, the tool's own time-out; each row with the next step filled in.
+TEST(ResultCodes, CircumstancesChooseTheWords)
+{
+    cli::FailureContext get;
+    get.command = "get";
+    get.name = "NOPE.TXT";
+    get.mode = 2;
+    EXPECT_EQ(cli::MessageFor(KIVO_ERR_WRONG_REPLY, get),
+              "the handheld did not send NOPE.TXT (result -100): is the name right? see `tessalink list`");
+    EXPECT_EQ(cli::ExitStatusFor(KIVO_ERR_WRONG_REPLY, get), 10);
+
+    cli::FailureContext silent;
+    silent.mode = 0;
+    silent.device = "/dev/pts/4";
+    silent.silent = true;
+    for (int32_t result : {KIVO_ERR_PACKET, KIVO_ERR_BLOCK_RECV, KIVO_ERR_BLOCK_SEND})
+        EXPECT_EQ(cli::MessageFor(result, silent), "no answer in mode 0 on /dev/pts/4 (result " +
+                                                      std::to_string(result) +
+                                                      "): check the mode with `tessalink detect`");
+
+    cli::FailureContext late = silent;
+    late.timeout = 1.5;
+    EXPECT_NE(cli::MessageFor(KIVO_CANCELLED, late).find("no answer came in time: nothing from the handheld for "
+                                                         "1.5 s on /dev/pts/4 in mode 0"),
+              std::string::npos);
+    EXPECT_EQ(cli::ExitStatusFor(KIVO_CANCELLED, late), 124);
+    EXPECT_EQ(cli::ExitStatusFor(KIVO_CANCELLED, silent), 130);
 }
 
 TEST(ResultCodes, HelpListsEveryStatus)

@@ -38,9 +38,10 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ToolFailure,
     ::testing::Values(
         FailureCase{"ListOnAPortThatCannotBeOpened", {"list", "--device", kNoDevice}, "", 3,
-                    "tessalink list: no connection: " + kNoDevice + ": No such file or directory (result -999)\n"},
+                    "tessalink list: no connection: " + kNoDevice + ": No such file or directory (result -999)"
+                        ": name the handheld's port with --device PATH or `tessalink config set device PATH`\n"},
         FailureCase{"ListOnADirectory", {"list", "--device", "/tmp"}, "", 3,
-                    "tessalink list: no connection: /tmp: not a serial device (result -999)\n"},
+                    "tessalink list: no connection: /tmp: not a serial device (result -999): name the handheld's port with --device PATH or `tessalink config set device PATH`\n"},
         FailureCase{"BlockSizeOutsideTheUsableRange", {"list", "--block-size", "8193"}, "", 2,
                     "--block-size: unusable block size 8193: the packets take 4 to 8192 bytes"},
         FailureCase{"ReleaseInModeOne", {"release", "--mode", "1", "--device", kNoDevice}, "", 3, "(result -999)"},
@@ -70,7 +71,7 @@ TEST(ToolFailures, AnUnopenablePortGivesTheLibrarysLineAndOneOfTheTools)
     ASSERT_NE(firstEnd, std::string::npos) << run.err;
     EXPECT_EQ(run.err.substr(0, 3), "COM") << run.err;  // the library's line about the COM port
     EXPECT_EQ(run.err.substr(firstEnd + 1),
-              "tessalink delete: no connection: /tmp: not a serial device (result -999)\n");
+              "tessalink delete: no connection: /tmp: not a serial device (result -999): name the handheld's port with --device PATH or `tessalink config set device PATH`\n");
 }
 
 TEST(ToolIdentity, VersionIsTheLibrarysVersion)

@@ -1,0 +1,26 @@
+// The connection settings of a run, taken together: the command line wins
+// over the environment, the environment over the configuration file, the
+// file over the defaults.
+#ifndef TESSALINK_CLI_SETTING_LAYERS_H
+#define TESSALINK_CLI_SETTING_LAYERS_H
+
+#include <string>
+
+#include "request.h"
+#include "user_config.h"
+
+namespace cli {
+
+struct SettingsOutcome {
+    std::string problem;  // "" when the settings can be used
+    int exitStatus = 0;   // when there is a problem
+};
+
+// Fills request.link from request.givenSettings, the environment and the
+// configuration. A device named by none of them, or the system console
+// named by the environment alone, is a problem that says what to do.
+SettingsOutcome ResolveLinkSettings(Request &request, const UserConfig &config);
+
+}  // namespace cli
+
+#endif
