@@ -11,7 +11,7 @@
 
 bool CLinkProtocol::ReadyToRun() const
 {
-    return BlockSizesUsable() && IsOpen() && m_buffer != nullptr;
+    return BlockSizesUsable() && IsOpen() && WorkBuffer() != nullptr;
 }
 
 unsigned CLinkProtocol::FormatRequest(const char *prefix, const char *text, const char *suffix)
@@ -22,7 +22,7 @@ unsigned CLinkProtocol::FormatRequest(const char *prefix, const char *text, cons
     const size_t room = SendCapacity() < kWorkBufferSize ? SendCapacity() : kWorkBufferSize;
     if (length > room)
         return 0;
-    std::snprintf(reinterpret_cast<char *>(m_buffer.get()), length, "%s%s%s", prefix, text, suffix);
+    std::snprintf(reinterpret_cast<char *>(WorkBuffer()), length, "%s%s%s", prefix, text, suffix);
     return static_cast<unsigned>(length);
 }
 
@@ -65,7 +65,7 @@ int CLinkProtocol::FetchReplies(const char *code, const char *text, CLinkFile &o
     return ResultOf([&] {
         SendCommand(code);
         m_sequence = 1;
-        SendPacket(m_buffer.get(), requestLength);
+        SendPacket(WorkBuffer(), requestLength);
         EndTurn();
         ReceiveReplies(code, output, reportProgress);
     });
@@ -113,7 +113,7 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
         return KIVO_ERR_PACKET;
     return ResultOf([&] {
         SendCommand(inPackets ? "FD" : "DL");
-        uint8_t *piece = m_buffer.get();
+        uint8_t *piece = WorkBuffer();
         m_sequence = 1;
         SendPacket(piece, requestLength);
         // A packet's piece follows the three bytes "RFD"; a chunk is bytes alone.
@@ -160,7 +160,7 @@ int CLinkProtocol::DelFile(const char *name, WindowHandle window)
     return ResultOf([&] {
         SendCommand("FC");
         m_sequence = 1;
-        SendPacket(m_buffer.get(), requestLength);
+        SendPacket(WorkBuffer(), requestLength);
         EndTurn();
     });
 }
