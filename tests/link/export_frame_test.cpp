@@ -184,6 +184,42 @@ TEST_F(Exports, AFailedReleaseLeavesThePutsResult)
     EXPECT_EQ(g_link.GetNotifyWindow(), nullptr) << "the release stored no window";
 }
 
+// The caller's window is the caller's: once an export has returned, whether
+// it succeeded or failed, the library keeps no pointer to it.
+TEST_F(Exports, NoExportKeepsTheCallersWindow)
+{
+    const std::string a = dir.Write("A.TXT", Text("aaa"));
+    const std::string out = dir.Path("out");
+    KIVO_HWND caller = window.Handle();
+    struct Case {
+        const char *name;
+        Bytes handheld;
+        std::function<int32_t()> call;
+        int32_t result;
+    };
+    const Case cases[] = {
+        {"a delete that succeeds", Join({HandheldCommand(), {ACK, ACK}}),
+         [&] { return KIVO_LinkDelFile("A", caller); }, 0},
+        {"a get that succeeds", Join({HandheldCommand(), {ACK, ACK}, Packet(1, "?FUab"), {EOT, ENQ}}),
+         [&] { return KIVO_LinkGetFile(out.c_str(), "A", caller); }, 0},
+        {"a text send that succeeds", {}, [&] { return KIVO_AppTextSend(a.c_str(), caller); }, 0},
+        {"a put the handheld never answers", {},
+         [&] { return KIVO_LinkPutFileEx(a.c_str(), "X", caller); }, KIVO_ERR_PACKET},
+        {"a list of puts the handheld refuses", Join({{ACK, ACK}, Packet(1, "DNG"), {EOT, ENQ}}),
+         [&] { return KIVO_LinkPutFilesEx(a.c_str(), "X", caller); }, KIVO_ERR_NO_DOK},
+        {"a text receive the handheld never ends", Text("abc"),
+         [&] { return KIVO_AppTextRecv(out.c_str(), caller); }, KIVO_ERR_BLOCK_RECV},
+        {"a delete refused for its missing name", {},
+         [&] { return KIVO_LinkDelFile(nullptr, caller); }, KIVO_ERR_NO_CONNECTION},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Handheld(c.handheld);
+        EXPECT_EQ(c.call(), c.result);
+        EXPECT_EQ(g_link.GetNotifyWindow(), nullptr);
+    }
+}
+
 TEST_F(Exports, OperationResultsPassThrough)
 {
     const std::string out = dir.Path("out");
