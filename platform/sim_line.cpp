@@ -14,6 +14,7 @@ SimLine::SimLine()
       m_stallWrites(false),
       m_failStatus(false),
       m_failReads(false),
+      m_failedWritesLeft(0),
       m_present(true),
       m_vanishScheduled(false),
       m_vanishAt(0),

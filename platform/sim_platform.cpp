@@ -143,6 +143,10 @@ int SimPlatform::WritePort(PortHandle handle, const void *data, uint32_t count, 
     SimLine *line = LineOf(handle);
     if (line == nullptr)
         return 0;
+    if (line->m_failedWritesLeft > 0) {
+        --line->m_failedWritesLeft;
+        return 0;
+    }
     bool ctsHeld = line->m_state.fOutxCtsFlow && !line->m_cts;
     if (line->m_stallWrites || ctsHeld) {
         Advance(kWriteLimitMs);
