@@ -8,7 +8,6 @@
 #include "window_record.h"
 
 namespace {
-constexpr uint32_t kWriteLimitMs = 1000;
 constexpr uint32_t kDefaultTimeLimitMs = 24u * 60u * 60u * 1000u;
 }  // namespace
 

@@ -19,6 +19,7 @@
 #include "directory_file_store.h"
 #include "emulator.h"
 #include "handheld/unannounced_text.h"
+#include "link/mode_defaults.h"
 #include "host_files.h"
 #include "line_device.h"
 
@@ -230,9 +231,9 @@ int main(int argc, char **argv)
         return 2;
     }
     if (com == 0)
-        com = settings.mode == 0 ? 1 : 2;
+        com = kModeDefaults[settings.mode].port;
     if (baud == 0)
-        baud = settings.mode == 2 ? 115200 : 9600;
+        baud = static_cast<unsigned>(kModeDefaults[settings.mode].baud);
 
     if (directory.empty()) {
         directory = kDefaultDirectory;
