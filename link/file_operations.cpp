@@ -9,6 +9,15 @@
 #include "link_protocol.h"
 #include "my_exception.h"
 
+namespace {
+
+// A reply piece of the handheld begins with a letter and the two-letter code
+// of the operation it answers; the file's bytes follow.
+constexpr unsigned kReplyCodeAt = 1;
+constexpr unsigned kReplyHeadSize = 3;
+
+}  // namespace
+
 bool CLinkProtocol::ReadyToRun() const
 {
     return BlockSizesUsable() && IsOpen() && WorkBuffer() != nullptr;
@@ -37,15 +46,16 @@ void CLinkProtocol::ReceiveReplies(const char *code, CLinkFile &output, bool rep
         if (length > m_receiveLimit - received)
             throw CMyException(KIVO_ERR_WRONG_REPLY);
         received += length;
-        if (length < 3 || data[1] != code[0] || data[2] != code[1]) {
+        if (length < kReplyHeadSize || data[kReplyCodeAt] != code[0] ||
+            data[kReplyCodeAt + 1] != code[1]) {
             if (GetMode() != LinkMode::kFramed)
                 ReceivePacket(true);  // take the handheld's end of turn first
             throw CMyException(KIVO_ERR_WRONG_REPLY);
         }
-        output.Write(data + 3, length - 3);
+        output.Write(data + kReplyHeadSize, length - kReplyHeadSize);
         ++m_sequence;
         if (reportProgress)
-            NotifyProgress(length - 3, 0);
+            NotifyProgress(length - kReplyHeadSize, 0);
     }
 }
 

@@ -16,8 +16,6 @@
 constexpr int32_t kMinBlockSize = 4;
 constexpr int32_t kMaxBlockSize = static_cast<int32_t>(kWorkBufferSize);
 constexpr int32_t kDefaultBlockSize = 256;
-// A packet buffer holds the block plus the packet's framing.
-constexpr int32_t kPacketOverhead = 8;
 
 class CLinkProtocol : public CComLine {
 public:
