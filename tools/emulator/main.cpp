@@ -20,6 +20,7 @@
 #include "emulator.h"
 #include "handheld/unannounced_text.h"
 #include "link/mode_defaults.h"
+#include "platform/posix_port_device.h"
 #include "host_files.h"
 #include "line_device.h"
 
@@ -260,7 +261,7 @@ int main(int argc, char **argv)
     std::printf("tessalink-handheld: mode %d, serving %s\n", settings.mode,
                 Absolute(directory).c_str());
     if (line->IsPseudoTerminal()) {
-        const std::string envLine = "TESSALINK_COM" + std::to_string(com) + "=" + line->PeerPath();
+        const std::string envLine = PortDeviceVariable(com) + "=" + line->PeerPath();
         std::printf("tessalink-handheld: the PC opens %s as COM%d:\n%s\n", line->PeerPath().c_str(),
                     com, envLine.c_str());
         if (!envFile.empty() &&
