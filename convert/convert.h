@@ -59,11 +59,14 @@ private:
 // The body of both FILE variants: allocates the work buffer, creates (or
 // empties) fileName, writes it binary with the converter's bytes and closes it.
 // 0 on success, KIVO_ERR_FILE (-500) on any failure (a null file name, no work
-// buffer, the file not created or not fully written); no exception leaves it.
+// buffer, the file not created or not fully written, memory running out); no
+// exception leaves it, and any other than running out of memory would be a
+// fault of the library, not passed off as a result.
 // allocate (tests) replaces the allocation of the work buffer; it returns
 // memory from new[] or null, or throws.
 typedef uint8_t *(*WorkAllocator)(size_t size);
-int32_t WritePieces(PieceConverter &converter, const char *fileName, WorkAllocator allocate = nullptr);
+int32_t WritePieces(PieceConverter &converter, const char *fileName,
+                    WorkAllocator allocate = nullptr) noexcept;
 
 // The MEM and FILE exports around a conversion, with their results for null
 // pointers: -999 (MEM), -500 (FILE).

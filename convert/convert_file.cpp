@@ -31,13 +31,13 @@ int32_t Write(PieceConverter &converter, const char *fileName, WorkAllocator all
 
 }  // namespace
 
-int32_t WritePieces(PieceConverter &converter, const char *fileName, WorkAllocator allocate)
+int32_t WritePieces(PieceConverter &converter, const char *fileName, WorkAllocator allocate) noexcept
 {
     if (fileName == nullptr)
         return KIVO_ERR_FILE;
     try {
         return Write(converter, fileName, allocate);
-    } catch (...) {  // out of memory: no exception leaves the library
+    } catch (const std::bad_alloc &) {
         return KIVO_ERR_FILE;
     }
 }

@@ -29,6 +29,8 @@ constexpr unsigned kBlocksPerRun = 8;
 class NumberedLink : public CLinkProtocol {
 public:
     using CComLine::ExpectBlocksFrom;
+    using CComLine::ReceiveControl;
+    using CComLine::ReceiveDataFrame;
 };
 
 class DiscardingFile : public CLinkFile {

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 
+#include "platform/clock_order.h"
+
 namespace handheld {
 
 inline bool Reached(uint32_t now, uint32_t due)
 {
-    return static_cast<int32_t>(now - due) >= 0;
+    return TimeReached(now, due);
 }
 
 // Milliseconds until the due time; 0 once it is reached.

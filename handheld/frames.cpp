@@ -1,5 +1,7 @@
 #include "frames.h"
 
+#include <iterator>
+
 #include "wire_fields.h"
 
 namespace handheld {
@@ -27,7 +29,7 @@ std::vector<uint8_t> BuildHeader(uint8_t kindByte, unsigned leadingZeros)
 
 std::vector<uint8_t> BuildControlFrame(uint8_t code, const FrameStyle &style)
 {
-    std::vector<uint8_t> out = Prefix(style, 0x2);
+    std::vector<uint8_t> out = Prefix(style, wire::kKindControl);
     out.push_back(code);
     return out;
 }
@@ -35,12 +37,10 @@ std::vector<uint8_t> BuildControlFrame(uint8_t code, const FrameStyle &style)
 std::vector<uint8_t> BuildDataFrame(const std::vector<uint8_t> &data, uint16_t sequence,
                                     const FrameStyle &style, bool wrongSum)
 {
-    std::vector<uint8_t> out = Prefix(style, 0x1);
-    out.push_back(0x10);
+    std::vector<uint8_t> out = Prefix(style, wire::kKindData);
+    out.push_back(wire::kDataSubKind);
     AppendLe16(out, sequence);
-    out.push_back(0x01);
-    out.push_back(0x40);
-    out.push_back(0xFE);
+    out.insert(out.end(), std::begin(wire::kDataFixedBytes), std::end(wire::kDataFixedBytes));
     AppendLe16(out, static_cast<unsigned>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
     AppendLe16(out, static_cast<uint16_t>(Sum16(data) + (wrongSum ? 1 : 0)));
@@ -63,10 +63,10 @@ bool FrameParser::Feed(uint8_t byte)
     case kSync: {
         const uint8_t high = byte >> 4, low = byte & 0x0F;
         m_frame = Frame();
-        if ((high == 0x8 || high == 0x9) && low == 0x2) {
+        if ((high == 0x8 || high == 0x9) && low == wire::kKindControl) {
             m_frame.type = Frame::kControl;
             m_state = kCode;
-        } else if ((high == 0x8 || high == 0x9) && low == 0x1) {
+        } else if ((high == 0x8 || high == 0x9) && low == wire::kKindData) {
             m_frame.type = Frame::kData;
             m_state = kSubKind;
         } else {
@@ -86,8 +86,9 @@ bool FrameParser::Feed(uint8_t byte)
     case kFields:
         m_fields[m_got++] = byte;
         if (m_got == sizeof m_fields) {
-            m_frame.sequence = Le16(m_fields[0], m_fields[1]);
-            m_length = Le16(m_fields[5], m_fields[6]);
+            m_frame.sequence =
+                Le16(m_fields[wire::kFieldNumberAt], m_fields[wire::kFieldNumberAt + 1]);
+            m_length = Le16(m_fields[wire::kFieldLengthAt], m_fields[wire::kFieldLengthAt + 1]);
             m_got = 0;
             m_state = m_length > 0 ? kData : kSum;
         }
@@ -99,7 +100,7 @@ bool FrameParser::Feed(uint8_t byte)
         return false;
     case kSum:
         m_sum[m_got++] = byte;
-        if (m_got < 2)
+        if (m_got < sizeof m_sum)
             return false;
         m_frame.sumMatches = Sum16(m_frame.data) == Le16(m_sum[0], m_sum[1]);
         m_state = kIdle;

@@ -17,6 +17,17 @@ constexpr uint8_t kNak = 0x15;
 constexpr uint8_t kSyn = 0x16;
 constexpr uint8_t kCan = 0x18;
 constexpr uint16_t kUnnumbered = 0xFFFF;
+constexpr uint8_t kKindControl = 0x2;  // the kind's low nibble
+constexpr uint8_t kKindData = 0x1;
+// A data frame, after its kind: the sub-kind, the fields (16-bit block
+// number, three fixed bytes, 16-bit block length), the block, and its 16-bit
+// checksum.
+constexpr uint8_t kDataSubKind = 0x10;
+constexpr uint8_t kDataFixedBytes[3] = {0x01, 0x40, 0xFE};
+constexpr size_t kFieldNumberAt = 0;
+constexpr size_t kFieldLengthAt = 5;
+constexpr size_t kDataFieldsSize = 7;
+constexpr size_t kBlockChecksumSize = 2;
 }  // namespace wire
 
 // How the handheld dresses the frames it sends; the defaults are the plain
@@ -56,10 +67,10 @@ private:
 
     State m_state = kIdle;
     Frame m_frame;
-    uint8_t m_fields[7] = {};  // sequence, three fixed bytes, length
+    uint8_t m_fields[wire::kDataFieldsSize] = {};
     size_t m_got = 0;
     size_t m_length = 0;
-    uint8_t m_sum[2] = {};
+    uint8_t m_sum[wire::kBlockChecksumSize] = {};
 };
 
 }  // namespace handheld

@@ -40,7 +40,7 @@ std::vector<uint8_t> BuildPacket(uint8_t sequence, const std::vector<uint8_t> &d
         checksum = static_cast<uint16_t>(checksum + 1);
 
     std::vector<uint8_t> out;
-    out.reserve(data.size() + wire::kPacketOverhead);
+    out.reserve(data.size() + wire::kPacketFraming);
     out.push_back(wire::kSoh);
     out.push_back(sequence);
     out.push_back(complement);

@@ -21,7 +21,8 @@ namespace wire {
 constexpr uint8_t kSoh = 0x01;
 constexpr uint8_t kEot = 0x04;
 constexpr uint8_t kTextEnd = 0x1A;
-constexpr size_t kPacketOverhead = 7;
+// A packet's bytes beyond its data: SOH, sequence, complement, length, checksum.
+constexpr size_t kPacketFraming = 7;
 }  // namespace wire
 
 // "EOT", "ACK"... for the control bytes of both layers, "0x41" otherwise.

@@ -25,7 +25,7 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
     m_totalSize = static_cast<int32_t>(size);
     NumberBlocksFrom(1);
     return ResultOf([&] {
-        uint8_t *piece = m_buffer.get();
+        uint8_t *piece = WorkBuffer();
         uint64_t sent = 0;
         for (;;) {
             // Every byte of the piece is sent, zero bytes included: the text
@@ -53,7 +53,7 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
     CDeadline silence(kHandheldGoneMs);
     uint32_t received = 0;
     return ResultOf([&] {
-        uint8_t *text = m_buffer.get();
+        uint8_t *text = WorkBuffer();
         for (;;) {
             const int n = Receive(text, kWorkBufferSize, kTextReadTimeoutMs);
             NotifyProgress(static_cast<uintptr_t>(n), 0);

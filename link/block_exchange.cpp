@@ -112,10 +112,11 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
 void CComLine::SendDataFrame(const uint8_t *data, unsigned count)
 {
     uint8_t header[kDataHeaderSize] = {0, 0, 0, 0, 0, kFrameSync, kKindData, kDataSubKind};
-    PutLe16(header + 8, m_txSeq);
-    std::memcpy(header + 10, kDataFixedBytes, sizeof kDataFixedBytes);
-    PutLe16(header + 13, count);
-    uint8_t trailer[2];
+    uint8_t *fields = header + kDataFieldsAt;
+    PutLe16(fields + kFieldNumberAt, m_txSeq);
+    std::memcpy(fields + kFieldFixedAt, kDataFixedBytes, sizeof kDataFixedBytes);
+    PutLe16(fields + kFieldLengthAt, count);
+    uint8_t trailer[kBlockChecksumSize];
     PutLe16(trailer, Sum16(data, count));
     Write(header, sizeof header);
     Write(data, count);
@@ -172,21 +173,21 @@ uint8_t CComLine::ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t 
         return kNoControl;
     if ((subKind >> 4) != 1)
         throw CMyException(KIVO_ERR_BAD_HEADER);
-    uint8_t fields[7];  // sequence (2), fixed bytes (3), length (2)
+    uint8_t fields[kDataFieldsSize];
     if (!ReadFrameBytes(fields, sizeof fields))
         return kNoControl;
-    const uint16_t seq = Le16(fields);
-    const unsigned length = Le16(fields + 5);
+    const uint16_t seq = Le16(fields + kFieldNumberAt);
+    const unsigned length = Le16(fields + kFieldLengthAt);
 
     // The block and the zero byte after it must fit: a longer frame is read
     // off the line and refused, never stored beyond the buffer.
     if (buffer == nullptr || length >= capacity)
-        return DropFrameBytes(length + 2) ? kNak : kNoControl;
+        return DropFrameBytes(length + kBlockChecksumSize) ? kNak : kNoControl;
     if (!ReadFrameBytes(buffer, length))
         return kNoControl;
     buffer[length] = 0;
-    uint8_t sumBytes[2];
-    if (!ReadFrameBytes(sumBytes, 2))
+    uint8_t sumBytes[kBlockChecksumSize];
+    if (!ReadFrameBytes(sumBytes, sizeof sumBytes))
         return kNoControl;
     const bool numberOk = seq == kUnnumbered || seq == m_rxSeq;
     if (!numberOk || Le16(sumBytes) != Sum16(buffer, length))
@@ -264,10 +265,11 @@ void CComLine::SkipControlFrame()
 
 void CComLine::SkipDataFrame()
 {
-    uint8_t fields[8];  // sub-kind, sequence, fixed bytes, length
-    if (!ReadFrameBytes(fields, sizeof fields))
+    uint8_t subKindAndFields[1 + kDataFieldsSize];
+    if (!ReadFrameBytes(subKindAndFields, sizeof subKindAndFields))
         return;
-    DropFrameBytes(Le16(fields + 6) + 2u);
+    const uint8_t *fields = subKindAndFields + 1;
+    DropFrameBytes(Le16(fields + kFieldLengthAt) + kBlockChecksumSize);
 }
 
 bool CComLine::ReadFrameBytes(void *buffer, unsigned count)

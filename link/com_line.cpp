@@ -3,12 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mode_defaults.h"
+
 namespace {
 
+// Port and speed as every mode starts; odd parity in mode 1, XON/XOFF in
+// mode 0.
 const PortSetting kDefaultSettings[kModeCount] = {
-    {1, 9600, 0, 1},
-    {2, 9600, 1, 0},
-    {2, 115200, 0, 0},
+    {kModeDefaults[0].port, kModeDefaults[0].baud, 0, 1},
+    {kModeDefaults[1].port, kModeDefaults[1].baud, 1, 0},
+    {kModeDefaults[2].port, kModeDefaults[2].baud, 0, 0},
 };
 
 }  // namespace

@@ -30,7 +30,6 @@ public:
     int SetPort(int index, int port);
     int SetBaud(int index, int baud);
     int SetXon(int index, int on);
-    void BuildLineState(int index);
 
     const PortSetting &Setting(int index) const { return m_settings[index]; }
     const LineState &LineStateOf(int index) const { return m_lineState[index]; }
@@ -43,10 +42,6 @@ public:
     // Ends the connection: in mode 2, after a successful operation, first waits
     // for the handheld to drop CTS. Closes the port and returns result.
     int Disconnect(int result);
-    bool Probe();
-    int SwitchLine();
-    // Waits until the clock has advanced by at least ms.
-    void Pause(unsigned ms);
 
     // --- moving data in the selected mode ---
     // Modes 0 and 2: raw bytes. Mode 1: blocks of at most 512 bytes, each in
@@ -58,22 +53,6 @@ public:
     // fit); the time-out plays no part. Returns the number of bytes received.
     int Receive(void *buffer, unsigned count, unsigned timeoutMs);
 
-    // --- the mode-1 block exchange ---
-    void SendData(const uint8_t *data, unsigned count);
-    void SendBlock(const uint8_t *data, unsigned count);
-    void ReceiveBlock(uint8_t *buffer, unsigned capacity);
-    int SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWaitMs, uint8_t expected);
-    uint8_t ReceiveControl(uint32_t waitMs);
-    int HuntFrame(uint32_t waitMs, int wantedKind);
-    void SendDataFrame(const uint8_t *data, unsigned count);
-    uint8_t ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t waitMs);
-    void SkipDataFrame();
-    void SkipControlFrame();
-
-    uint16_t GetTxSeq() const { return m_txSeq; }
-    uint16_t GetRxSeq() const { return m_rxSeq; }
-    uint16_t GetRxLength() const { return m_rxLength; }
-
 protected:
     // The blocks sent from now on carry the numbers first, first + 1, ...
     // counting on after each acknowledged block; kUnnumbered sends them
@@ -83,8 +62,38 @@ protected:
     // first + 1, ... (or none: an unnumbered block is always taken).
     void ExpectBlocksFrom(uint16_t first) { m_rxSeq = first; }
 
-    static bool IsModeIndex(int index) { return index >= 0 && index < kModeCount; }
+    // --- steps of the mode-1 block exchange that tests drive on their own ---
+    // Sends the control frame code; with a total wait, sends it again until
+    // the expected code answers (1) or the wait is over (0).
+    int SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWaitMs, uint8_t expected);
+    // The code of the next control frame, or kNoControl after waitMs.
+    uint8_t ReceiveControl(uint32_t waitMs);
+    // Receives one data frame into buffer: kAck when taken, kNak when
+    // refused, kNoControl when none came.
+    uint8_t ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t waitMs);
 
+    uint16_t GetTxSeq() const { return m_txSeq; }
+    uint16_t GetRxSeq() const { return m_rxSeq; }
+    uint16_t GetRxLength() const { return m_rxLength; }
+
+private:
+    static bool IsModeIndex(int index) { return index >= 0 && index < kModeCount; }
+    void BuildLineState(int index);
+
+    // --- the connection handshake ---
+    bool Probe();
+    int SwitchLine();
+    // Waits until the clock has advanced by at least ms.
+    void Pause(unsigned ms);
+
+    // --- the mode-1 block exchange ---
+    void SendData(const uint8_t *data, unsigned count);
+    void SendBlock(const uint8_t *data, unsigned count);
+    void ReceiveBlock(uint8_t *buffer, unsigned capacity);
+    int HuntFrame(uint32_t waitMs, int wantedKind);
+    void SendDataFrame(const uint8_t *data, unsigned count);
+    void SkipDataFrame();
+    void SkipControlFrame();
     // Reads the rest of a frame whose header has come. False if the line fell
     // silent for kFrameSilenceLimitMs in the middle of it.
     bool ReadFrameBytes(void *buffer, unsigned count);
@@ -95,8 +104,6 @@ protected:
     PortSetting m_settings[kModeCount];
     LineState m_lineState[kModeCount];
     LinkMode m_mode;
-
-private:
     uint16_t m_rxLength;
     uint16_t m_txSeq;
     uint16_t m_rxSeq;

@@ -42,14 +42,13 @@ public:
     int Read(void *buffer, unsigned count, unsigned timeoutMs);
     int ReadByte(uint8_t *value, unsigned timeoutMs);
 
-    uint8_t *WorkBuffer() { return m_buffer.get(); }
+    // The work buffer, present while the port is open (null while closed).
+    uint8_t *WorkBuffer() const { return m_buffer.get(); }
 
 protected:
     // Sends WM_LINK_POLL if a window is set; true when it answers nonzero
     // (the caller asks to cancel).
     bool CancelAsked();
-    // As CancelAsked, but a cancel raises 999.
-    void PollWindow();
     // Raise and drop the modem signals.
     void RaiseRts();
     void DropRts();
@@ -66,11 +65,17 @@ protected:
     // Whether output is held because CTS is low; false when the port's status
     // cannot be read.
     bool QueryCtsHold(bool &held);
+    // Sends WM_LINK_PROGRESS if a window is set; the answer is ignored.
+    void NotifyProgress(uintptr_t bytes, intptr_t total);
+    // The platform's handle of the open port (kInvalidPort while closed).
+    PortHandle Handle() const { return m_handle; }
+
+private:
+    // As CancelAsked, but a cancel raises 999.
+    void PollWindow();
     // After a platform read or write that failed: raises -999 if the device
     // has gone for good.
     void FailIfDeviceGone();
-    // Sends WM_LINK_PROGRESS if a window is set; the answer is ignored.
-    void NotifyProgress(uintptr_t bytes, intptr_t total);
 
     PortHandle m_handle;
     WindowHandle m_notifyWindow;

@@ -1,5 +1,6 @@
 #include "deadline.h"
 
+#include "../platform/clock_order.h"
 #include "../platform/platform.h"
 
 namespace {
@@ -7,7 +8,7 @@ namespace {
 // How far the clock is past the end; negative before it.
 int32_t PastEnd(uint32_t end)
 {
-    return static_cast<int32_t>(CurrentPlatform().TickCount() - end);
+    return MsPast(CurrentPlatform().TickCount(), end);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The frame every link export follows around its operation: the entry and
-// exit switches, the caller's file, the connection bracket, and the mapping of
-// every failure to one integer result. No exception leaves it.
+// The frame every link export follows around its operation: the caller's
+// window for the length of the call, the entry and exit switches, the caller's
+// file, the connection bracket, and the mapping of every failure to one
+// integer result. No exception leaves it.
 //
 // The frame takes the operation as it is, by reference: nothing is built to
 // pass it, so nothing can fail before the frame is there to catch it.
@@ -25,6 +26,29 @@ inline WindowHandle WindowOf(KIVO_HWND window)
 {
     return reinterpret_cast<WindowHandle>(window);
 }
+
+// What the frame knows of an export's call before it runs it.
+struct ExportCall {
+    EntrySwitch entry;
+    KIVO_HWND window;
+    // The result that refuses the call before anything is opened or changed
+    // (an argument the export cannot run without); 0 lets it run.
+    int32_t refusal = 0;
+};
+
+// Holds the caller's window in g_link for the length of one export and no
+// longer: the window is the caller's, and the library keeps no pointer of the
+// caller's beyond a call.
+class CallerWindowHeld {
+public:
+    explicit CallerWindowHeld(KIVO_HWND window) noexcept
+    {
+        g_link.SetNotifyWindow(WindowOf(window));
+    }
+    ~CallerWindowHeld() { g_link.SetNotifyWindow(nullptr); }
+    CallerWindowHeld(const CallerWindowHeld &) = delete;
+    CallerWindowHeld &operator=(const CallerWindowHeld &) = delete;
+};
 
 // The caller's file of an export: opened by the frame before the connection,
 // closed after it.
@@ -74,31 +98,35 @@ int RunConnected(Operation &&operation) noexcept
 }
 
 // The whole frame around body, which opens what it needs and runs the
-// connection.
+// connection. Every way out of an export passes here.
 template <typename Body>
-int RunFrame(EntrySwitch entry, Body &&body) noexcept
+int RunFrame(const ExportCall &call, Body &&body) noexcept
 {
-    if (!EnterFrame(entry))
+    const CallerWindowHeld window(call.window);
+    if (call.refusal != 0)
+        return call.refusal;
+    if (!EnterFrame(call.entry))
         return KIVO_ERR_NO_CONNECTION;
-    const int result = BlockSizesAllowRun(entry) ? FrameResultOf(body) : KIVO_ERR_NO_CONNECTION;
-    LeaveFrame(entry);
+    const int result =
+        BlockSizesAllowRun(call.entry) ? FrameResultOf(body) : KIVO_ERR_NO_CONNECTION;
+    LeaveFrame(call.entry);
     return result;
 }
 
 // An export without a caller's file (or with several, which the operation
 // opens itself).
 template <typename Operation>
-int RunExport(EntrySwitch entry, Operation &&operation) noexcept
+int RunExport(const ExportCall &call, Operation &&operation) noexcept
 {
-    return RunFrame(entry, [&] { return RunConnected(operation); });
+    return RunFrame(call, [&] { return RunConnected(operation); });
 }
 
 // An export with one caller's file, handed to the operation; -500 when it
 // cannot be opened, and then no port is opened.
 template <typename Operation>
-int RunExport(EntrySwitch entry, CallerFileToOpen file, Operation &&operation) noexcept
+int RunExport(const ExportCall &call, CallerFileToOpen file, Operation &&operation) noexcept
 {
-    return RunFrame(entry, [&] {
+    return RunFrame(call, [&] {
         CCallerFile opened(file.path, file.access);
         if (!opened.IsOpen())
             return KIVO_ERR_FILE;

@@ -10,6 +10,17 @@ namespace {
 
 enum class PutKind { kPackets, kChunks };
 
+EntrySwitch EntryOf(PutKind kind)
+{
+    return kind == PutKind::kPackets ? EntrySwitch::kModeZero : EntrySwitch::kModeTwoGate;
+}
+
+// A text the export cannot run without refuses the call with -999.
+int32_t RefusedWithout(const char *text)
+{
+    return text == nullptr ? KIVO_ERR_NO_CONNECTION : 0;
+}
+
 int Put(PutKind kind, CLinkFile &file, const char *name, KIVO_HWND window)
 {
     return kind == PutKind::kPackets ? g_link.PutFile(file, name, WindowOf(window))
@@ -27,22 +38,17 @@ int ReleaseAfter(int result, bool release)
 
 int32_t PutOne(PutKind kind, bool release, const char *path, const char *name, KIVO_HWND window)
 {
-    if (name == nullptr)
-        return KIVO_ERR_NO_CONNECTION;
-    const EntrySwitch entry =
-        kind == PutKind::kPackets ? EntrySwitch::kModeZero : EntrySwitch::kModeTwoGate;
-    return RunExport(entry, {path, FileAccess::kRead}, [&](CCallerFile &file) {
+    const ExportCall call{EntryOf(kind), window, RefusedWithout(name)};
+    return RunExport(call, {path, FileAccess::kRead}, [&](CCallerFile &file) {
         return ReleaseAfter(Put(kind, file, name, window), release);
     });
 }
 
 int32_t PutList(PutKind kind, bool release, const char *paths, const char *names, KIVO_HWND window)
 {
-    if (paths == nullptr || names == nullptr)
-        return KIVO_ERR_NO_CONNECTION;
-    const EntrySwitch entry =
-        kind == PutKind::kPackets ? EntrySwitch::kModeZero : EntrySwitch::kModeTwoGate;
-    return RunExport(entry, [&] {
+    const ExportCall call{EntryOf(kind), window,
+                          paths == nullptr ? KIVO_ERR_NO_CONNECTION : RefusedWithout(names)};
+    return RunExport(call, [&] {
         CNameList localPaths(paths);
         CNameList handheldNames(names);
         int result = KIVO_ERR_NO_CONNECTION;  // no pair at all
@@ -70,18 +76,16 @@ extern "C" {
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkFileList(const char *path, const char *argument, KIVO_HWND window)
 {
-    if (argument == nullptr)
-        return KIVO_ERR_NO_CONNECTION;
-    return RunExport(EntrySwitch::kModeZero, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
+    const ExportCall call{EntrySwitch::kModeZero, window, RefusedWithout(argument)};
+    return RunExport(call, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
         return g_link.FileList(file, argument, WindowOf(window));
     });
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkGetFile(const char *path, const char *name, KIVO_HWND window)
 {
-    if (name == nullptr)
-        return KIVO_ERR_NO_CONNECTION;
-    return RunExport(EntrySwitch::kModeZero, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
+    const ExportCall call{EntrySwitch::kModeZero, window, RefusedWithout(name)};
+    return RunExport(call, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
         return g_link.GetFile(file, name, WindowOf(window));
     });
 }
@@ -130,14 +134,14 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2Ex(const char *paths, const char *n
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkDelFile(const char *name, KIVO_HWND window)
 {
-    if (name == nullptr)
-        return KIVO_ERR_NO_CONNECTION;
-    return RunExport(EntrySwitch::kModeZero, [&] { return g_link.DelFile(name, WindowOf(window)); });
+    return RunExport({EntrySwitch::kModeZero, window, RefusedWithout(name)},
+                     [&] { return g_link.DelFile(name, WindowOf(window)); });
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkRelease(KIVO_HWND window)
 {
-    return RunExport(EntrySwitch::kModeZero, [&] { return g_link.Release(WindowOf(window)); });
+    return RunExport({EntrySwitch::kModeZero, window},
+                     [&] { return g_link.Release(WindowOf(window)); });
 }
 
 }

@@ -9,9 +9,18 @@
 #include "link_protocol.h"
 #include "my_exception.h"
 
+namespace {
+
+// A reply piece of the handheld begins with a letter and the two-letter code
+// of the operation it answers; the file's bytes follow.
+constexpr unsigned kReplyCodeAt = 1;
+constexpr unsigned kReplyHeadSize = 3;
+
+}  // namespace
+
 bool CLinkProtocol::ReadyToRun() const
 {
-    return BlockSizesUsable() && IsOpen() && m_buffer != nullptr;
+    return BlockSizesUsable() && IsOpen() && WorkBuffer() != nullptr;
 }
 
 unsigned CLinkProtocol::FormatRequest(const char *prefix, const char *text, const char *suffix)
@@ -22,7 +31,7 @@ unsigned CLinkProtocol::FormatRequest(const char *prefix, const char *text, cons
     const size_t room = SendCapacity() < kWorkBufferSize ? SendCapacity() : kWorkBufferSize;
     if (length > room)
         return 0;
-    std::snprintf(reinterpret_cast<char *>(m_buffer.get()), length, "%s%s%s", prefix, text, suffix);
+    std::snprintf(reinterpret_cast<char *>(WorkBuffer()), length, "%s%s%s", prefix, text, suffix);
     return static_cast<unsigned>(length);
 }
 
@@ -37,15 +46,16 @@ void CLinkProtocol::ReceiveReplies(const char *code, CLinkFile &output, bool rep
         if (length > m_receiveLimit - received)
             throw CMyException(KIVO_ERR_WRONG_REPLY);
         received += length;
-        if (length < 3 || data[1] != code[0] || data[2] != code[1]) {
+        if (length < kReplyHeadSize || data[kReplyCodeAt] != code[0] ||
+            data[kReplyCodeAt + 1] != code[1]) {
             if (GetMode() != LinkMode::kFramed)
                 ReceivePacket(true);  // take the handheld's end of turn first
             throw CMyException(KIVO_ERR_WRONG_REPLY);
         }
-        output.Write(data + 3, length - 3);
+        output.Write(data + kReplyHeadSize, length - kReplyHeadSize);
         ++m_sequence;
         if (reportProgress)
-            NotifyProgress(length - 3, 0);
+            NotifyProgress(length - kReplyHeadSize, 0);
     }
 }
 
@@ -65,7 +75,7 @@ int CLinkProtocol::FetchReplies(const char *code, const char *text, CLinkFile &o
     return ResultOf([&] {
         SendCommand(code);
         m_sequence = 1;
-        SendPacket(m_buffer.get(), requestLength);
+        SendPacket(WorkBuffer(), requestLength);
         EndTurn();
         ReceiveReplies(code, output, reportProgress);
     });
@@ -113,7 +123,7 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
         return KIVO_ERR_PACKET;
     return ResultOf([&] {
         SendCommand(inPackets ? "FD" : "DL");
-        uint8_t *piece = m_buffer.get();
+        uint8_t *piece = WorkBuffer();
         m_sequence = 1;
         SendPacket(piece, requestLength);
         // A packet's piece follows the three bytes "RFD"; a chunk is bytes alone.
@@ -160,7 +170,7 @@ int CLinkProtocol::DelFile(const char *name, WindowHandle window)
     return ResultOf([&] {
         SendCommand("FC");
         m_sequence = 1;
-        SendPacket(m_buffer.get(), requestLength);
+        SendPacket(WorkBuffer(), requestLength);
         EndTurn();
     });
 }

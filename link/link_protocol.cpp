@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "packet_constants.h"
 #include "waits.h"
 
 namespace {
@@ -17,7 +18,7 @@ std::unique_ptr<uint8_t[]> NewPacketBuffer(int32_t size)
 {
     if (!IsUsableBlockSize(size))
         return nullptr;
-    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size + kPacketOverhead]);
+    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[static_cast<size_t>(size) + kPacketBufferExtra]);
 }
 
 }  // namespace

@@ -16,8 +16,6 @@
 constexpr int32_t kMinBlockSize = 4;
 constexpr int32_t kMaxBlockSize = static_cast<int32_t>(kWorkBufferSize);
 constexpr int32_t kDefaultBlockSize = 256;
-// A packet buffer holds the block plus the packet's framing.
-constexpr int32_t kPacketOverhead = 8;
 
 class CLinkProtocol : public CComLine {
 public:
@@ -46,25 +44,54 @@ public:
     int SendAppText(CCallerFile &input, WindowHandle window);
     int ReceiveAppText(CLinkFile &output, WindowHandle window);
 
-    // --- the packet layer ---
-    void WriteData(const uint8_t *data, unsigned count);
-    void WriteControl(uint8_t control);
-    void ReadPacket();
-    uint8_t ReadControl();
+protected:
+    // --- steps of the packet layer that tests drive on their own ---
+    // Sends one data packet with the current sequence number; the handheld
+    // acknowledges it.
     void SendPacket(const uint8_t *data, unsigned count);
-    void SendChunk(const uint8_t *data, unsigned count);
+    // Ends the PC's turn: EOT, the handheld's ACK, ENQ.
     void EndTurn();
-    // False when a data packet was accepted (in the receive packet: length at
-    // offset 3, data at offset 5); true when the handheld ended its turn.
+    // False when a data packet was accepted (its bytes: PacketData,
+    // PacketDataLength); true when the handheld ended its turn.
     bool ReceivePacket(bool expectEnd);
+    // The command exchange that opens every operation: "C" + code, the end of
+    // the turn, and the handheld's answer "DOK".
     void SendCommand(const char *code);
+    // Receives the handheld's reply packets coded code, handing each piece to
+    // the file, until the handheld ends its turn.
+    void ReceiveReplies(const char *code, CLinkFile &output, bool reportProgress);
+    // Receives the handheld's answer packet and the end of its turn: the
+    // answer must begin with the three bytes expected, or the exchange fails
+    // with failure ("DOK" after a command, "AEX" after a put).
+    void ReceiveAnswer(const char *expected, int failure);
 
     uint8_t GetSequence() const { return m_sequence; }
     // Data bytes of the last accepted packet, and how many there are.
     const uint8_t *PacketData() const;
     unsigned PacketDataLength() const;
 
-protected:
+    // The packets sent or expected from now on carry the sequence number
+    // first, counting on as the operation goes.
+    void NumberPacketsFrom(uint8_t first) { m_sequence = first; }
+    // The most that one receive takes from the handheld, and that one send
+    // reads from its file.
+    void LimitReceivedBytes(uint32_t bytes) { m_receiveLimit = bytes; }
+    void LimitSentBytes(uint32_t bytes) { m_sendLimit = bytes; }
+
+private:
+    // --- the packet layer ---
+    void WriteData(const uint8_t *data, unsigned count);
+    void WriteControl(uint8_t control);
+    void ReadPacket();
+    uint8_t ReadControl();
+    void SendChunk(const uint8_t *data, unsigned count);
+    // Reads the rest of a packet whose header is in the receive buffer.
+    void ReadPacketBody();
+    // Reads count bytes of the packet layer, failing with -102 once the
+    // handheld is taken for gone.
+    void ReadOrFail(uint8_t *buffer, unsigned count);
+    bool PacketFits() const;
+
     // Room for the data of one packet in the send buffer.
     unsigned SendCapacity() const;
     // The operations run only with usable block sizes on an open port.
@@ -77,19 +104,9 @@ protected:
     int RunPut(PutPieces pieces, CLinkFile &input, const char *name, WindowHandle window);
     int FetchReplies(const char *code, const char *text, CLinkFile &output, WindowHandle window,
                      bool reportProgress);
-    // Receives the handheld's reply packets coded code, handing each piece to
-    // the file, until the handheld ends its turn.
-    void ReceiveReplies(const char *code, CLinkFile &output, bool reportProgress);
-    // Receives the handheld's answer packet and the end of its turn: the
-    // answer must begin with the three bytes expected, or the exchange fails
-    // with failure ("DOK" after a command, "AEX" after a put).
-    void ReceiveAnswer(const char *expected, int failure);
-    // Reads the rest of a packet whose header is in the receive buffer.
-    void ReadPacketBody();
-    // Reads count bytes of the packet layer, failing with -102 once the
-    // handheld is taken for gone.
-    void ReadOrFail(uint8_t *buffer, unsigned count);
-    bool PacketFits() const;
+    // Counts bytes read from the file being sent; raises CFileError past
+    // m_sendLimit.
+    void CountSent(uint64_t &sent, size_t more) const;
 
     int32_t m_totalSize;
     int32_t m_sendBlockSize;
@@ -107,9 +124,6 @@ protected:
     // (kSendLimitBytes).
     uint32_t m_receiveLimit;
     uint32_t m_sendLimit;
-    // Counts bytes read from the file being sent; raises CFileError past
-    // m_sendLimit.
-    void CountSent(uint64_t &sent, size_t more) const;
 };
 
 #endif

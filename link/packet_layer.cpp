@@ -11,9 +11,25 @@
 #include "waits.h"
 #include "wire_words.h"
 
+namespace {
+
+// The room for a packet's data in a buffer made for a block size.
+unsigned DataRoom(int32_t blockSize)
+{
+    return static_cast<unsigned>(blockSize) + kPacketBufferExtra - kPacketFraming;
+}
+
+// The data length that a packet's header claims.
+unsigned ClaimedLength(const uint8_t *packet)
+{
+    return Le16(packet + kPacketLengthAt);
+}
+
+}  // namespace
+
 unsigned CLinkProtocol::SendCapacity() const
 {
-    return static_cast<unsigned>(m_sendBlockSize) + kPacketOverhead - kPacketFraming;
+    return DataRoom(m_sendBlockSize);
 }
 
 const uint8_t *CLinkProtocol::PacketData() const
@@ -23,9 +39,8 @@ const uint8_t *CLinkProtocol::PacketData() const
 
 unsigned CLinkProtocol::PacketDataLength() const
 {
-    const unsigned capacity =
-        static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead - kPacketFraming;
-    const unsigned length = Le16(m_recvPacket.get() + 3);
+    const unsigned capacity = DataRoom(m_recvBlockSize);
+    const unsigned length = ClaimedLength(m_recvPacket.get());
     return length < capacity ? length : capacity;
 }
 
@@ -56,7 +71,7 @@ void CLinkProtocol::ReadPacket()
     if (GetMode() == LinkMode::kFramed) {
         ExpectBlocksFrom(1);
         m_recvFrameLength = static_cast<unsigned>(
-            Receive(packet, static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead, 0));
+            Receive(packet, static_cast<unsigned>(m_recvBlockSize) + kPacketBufferExtra, 0));
         return;
     }
     ReadOrFail(packet, 1);
@@ -67,11 +82,9 @@ void CLinkProtocol::ReadPacket()
 void CLinkProtocol::ReadPacketBody()
 {
     uint8_t *packet = m_recvPacket.get();
-    ReadOrFail(packet + 1, 4);  // sequence, complement, length
-    const unsigned length = Le16(packet + 3);
-    const unsigned capacity =
-        static_cast<unsigned>(m_recvBlockSize) + kPacketOverhead - kPacketFraming;
-    if (length > capacity) {
+    ReadOrFail(packet + kPacketSequenceAt, kPacketHeaderSize - kPacketSequenceAt);
+    const unsigned length = ClaimedLength(packet);
+    if (length > DataRoom(m_recvBlockSize)) {
         // Never stored beyond the buffer: read off and refused.
         std::vector<uint8_t> scrap(length + kPacketTrailerSize);
         ReadOrFail(scrap.data(), static_cast<unsigned>(scrap.size()));
@@ -88,7 +101,7 @@ uint8_t CLinkProtocol::ReadControl()
         ReadOrFail(&control, 1);
         return control;
     }
-    std::vector<uint8_t> frame(static_cast<size_t>(m_recvBlockSize) + kPacketOverhead);
+    std::vector<uint8_t> frame(static_cast<size_t>(m_recvBlockSize) + kPacketBufferExtra);
     ExpectBlocksFrom(1);
     Receive(frame.data(), static_cast<unsigned>(frame.size()), 0);
     return frame[0];
@@ -101,7 +114,7 @@ bool CLinkProtocol::PacketFits() const
     // In mode 1 the packet is the frame's content: its length field must not
     // claim more than the frame brought.
     return m_recvFrameLength >= kPacketFraming &&
-           Le16(m_recvPacket.get() + 3) + kPacketFraming <= m_recvFrameLength;
+           ClaimedLength(m_recvPacket.get()) + kPacketFraming <= m_recvFrameLength;
 }
 
 // --- sending ---
@@ -112,9 +125,9 @@ void CLinkProtocol::SendPacket(const uint8_t *data, unsigned count)
         throw CMyException(KIVO_ERR_PACKET);
     uint8_t *packet = m_sendPacket.get();
     packet[0] = kSoh;
-    packet[1] = m_sequence;
-    packet[2] = static_cast<uint8_t>(m_sequence ^ 0xFF);
-    PutLe16(packet + 3, count);
+    packet[kPacketSequenceAt] = m_sequence;
+    packet[kPacketComplementAt] = static_cast<uint8_t>(m_sequence ^ 0xFF);
+    PutLe16(packet + kPacketLengthAt, count);
     if (count > 0)
         std::memmove(packet + kPacketHeaderSize, data, count);
     PutLe16(packet + kPacketHeaderSize + count, Sum16(data, count));
@@ -168,7 +181,7 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
             if (GetMode() == LinkMode::kFramed) {
                 // Stands in for a data packet that no caller accepts.
                 std::memcpy(packet + kPacketHeaderSize, kCancelPacket, sizeof kCancelPacket);
-                PutLe16(packet + 3, sizeof kCancelPacket - 1);
+                PutLe16(packet + kPacketLengthAt, sizeof kCancelPacket - 1);
                 return false;
             }
             WriteControl(kEnq);
@@ -197,13 +210,14 @@ bool CLinkProtocol::ReceivePacket(bool expectEnd)
 
         if (expectEnd)
             throw CMyException(KIVO_ERR_PACKET);
-        const unsigned length = Le16(packet + 3);
-        const bool repeat = m_sequence >= 1 && packet[1] == m_sequence - 1;
-        if (!PacketFits() || (packet[2] ^ 0xFF) != packet[1]) {
+        const unsigned length = ClaimedLength(packet);
+        const uint8_t sequence = packet[kPacketSequenceAt];
+        const bool repeat = m_sequence >= 1 && sequence == m_sequence - 1;
+        if (!PacketFits() || (packet[kPacketComplementAt] ^ 0xFF) != sequence) {
             WriteControl(kNak);
         } else if (repeat) {
             WriteControl(kAck);  // sent again by the handheld: not used
-        } else if (packet[1] != m_sequence ||
+        } else if (sequence != m_sequence ||
                    Sum16(packet + kPacketHeaderSize, length) !=
                        Le16(packet + kPacketHeaderSize + length)) {
             WriteControl(kNak);

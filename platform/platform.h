@@ -14,6 +14,9 @@
 typedef intptr_t PortHandle;
 constexpr PortHandle kInvalidPort = -1;
 
+// One platform write call returns within this long, written or not.
+constexpr uint32_t kWriteLimitMs = 1000;
+
 // The caller's window, as the public header's KIVO_HWND; null means none.
 typedef void *WindowHandle;
 
@@ -54,14 +57,14 @@ public:
     virtual int SetLineState(PortHandle handle, const LineState &state) = 0;
     virtual int GetLineState(PortHandle handle, LineState &state) = 0;
     // Reads return at once with whatever has arrived; one write call returns
-    // within 1000 ms with the count written so far.
+    // within kWriteLimitMs with the count written so far.
     virtual void SetTimeouts(PortHandle handle) = 0;
 
     // Reads up to count bytes that have already arrived; never waits.
     // Nonzero on success, with *got set (possibly 0). Zero on failure, and
     // always once the device has gone.
     virtual int ReadPort(PortHandle handle, void *buffer, uint32_t count, uint32_t *got) = 0;
-    // Writes up to count bytes, waiting at most 1000 ms. Nonzero on success,
+    // Writes up to count bytes, waiting at most kWriteLimitMs. Nonzero on success,
     // with *written set (possibly less than count). Zero on failure, and
     // always once the device has gone.
     virtual int WritePort(PortHandle handle, const void *data, uint32_t count, uint32_t *written) = 0;

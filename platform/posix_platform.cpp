@@ -24,28 +24,14 @@
 #include "mode_text.h"
 #include "posix_exact_speed.h"
 #include "posix_file.h"
+#include "posix_port_device.h"
 #include "window_record.h"
 
 namespace {
 
-constexpr uint32_t kWriteLimitMs = 1000;
-
 int Fd(PortHandle handle)
 {
     return static_cast<int>(handle);
-}
-
-// "COM<n>" names the device in TESSALINK_COM<n>, else /dev/ttyS<n-1>.
-std::string DevicePath(int port)
-{
-    char name[40];
-    std::snprintf(name, sizeof name, "TESSALINK_COM%d", port);
-    const char *mapped = std::getenv(name);
-    if (mapped != nullptr && *mapped != '\0')
-        return mapped;
-    if (port < 1)
-        return std::string();
-    return "/dev/ttyS" + std::to_string(port - 1);
 }
 
 const struct { uint32_t baud; speed_t speed; } kSpeeds[] = {
@@ -117,18 +103,14 @@ class PosixPlatform final : public Platform {
 public:
     PortHandle OpenPort(int port) override
     {
-        std::string path = DevicePath(port);
+        const std::string path = PortDevicePath(port);
         if (path.empty())
             return kInvalidPort;
-        int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        // Exclusive: the lock keeps out every other opener that plays by the
+        // same rule, and TIOCEXCL keeps later openers out (but not root).
+        const int fd = OpenPortDevice(path.c_str());
         if (fd < 0)
             return kInvalidPort;
-        // Exclusive: TIOCEXCL keeps later openers out (but not root); the lock
-        // keeps out every other opener that plays by the same rule.
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            ::close(fd);
-            return kInvalidPort;
-        }
         ::ioctl(fd, TIOCEXCL);
         m_gone.erase(fd);
         // The device is given back as it was found: a stale device variable
@@ -144,12 +126,9 @@ public:
         return fd;
     }
 
-    // A serial device is a terminal: a character device that is none
-    // (/dev/null, say) reads end-of-file for ever and carries no line.
     bool IsCharDevice(PortHandle handle) override
     {
-        struct stat st;
-        return ::fstat(Fd(handle), &st) == 0 && S_ISCHR(st.st_mode) && ::isatty(Fd(handle)) == 1;
+        return IsSerialDevice(Fd(handle));
     }
 
     void ClosePort(PortHandle handle) override

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "clock_order.h"
+
 SimLine::SimLine()
     : m_peer(nullptr),
       m_dtr(false),
@@ -14,6 +16,7 @@ SimLine::SimLine()
       m_stallWrites(false),
       m_failStatus(false),
       m_failReads(false),
+      m_failedWritesLeft(0),
       m_present(true),
       m_vanishScheduled(false),
       m_vanishAt(0),
@@ -26,7 +29,7 @@ void SimLine::SendToPc(const uint8_t *data, size_t size, uint32_t arriveAt)
 {
     if (!m_present)
         return;
-    if (!m_toPc.empty() && static_cast<int32_t>(m_toPc.back().time - arriveAt) > 0)
+    if (!m_toPc.empty() && MsPast(m_toPc.back().time, arriveAt) > 0)
         arriveAt = m_toPc.back().time;
     for (size_t i = 0; i < size; ++i)
         m_toPc.push_back({arriveAt, data[i]});
@@ -64,7 +67,7 @@ size_t SimLine::Readable(uint32_t now) const
 {
     size_t n = 0;
     for (const Pending &p : m_toPc) {
-        if (static_cast<int32_t>(p.time - now) > 0)
+        if (!TimeReached(now, p.time))
             break;
         ++n;
     }
@@ -74,7 +77,7 @@ size_t SimLine::Readable(uint32_t now) const
 size_t SimLine::Read(uint32_t now, uint8_t *buffer, size_t count)
 {
     size_t n = 0;
-    while (n < count && !m_toPc.empty() && static_cast<int32_t>(m_toPc.front().time - now) <= 0) {
+    while (n < count && !m_toPc.empty() && TimeReached(now, m_toPc.front().time)) {
         buffer[n++] = m_toPc.front().value;
         m_toPc.pop_front();
     }
@@ -117,7 +120,7 @@ void SimLine::PurgeInput(uint32_t now)
     ++m_purgeCount;
     // Only what has already arrived is discarded; bytes still on their way
     // arrive afterwards.
-    while (!m_toPc.empty() && static_cast<int32_t>(m_toPc.front().time - now) <= 0)
+    while (!m_toPc.empty() && TimeReached(now, m_toPc.front().time))
         m_toPc.pop_front();
 }
 
@@ -145,6 +148,6 @@ void SimLine::Replug()
 
 void SimLine::Update(uint32_t now)
 {
-    if (m_vanishScheduled && static_cast<int32_t>(now - m_vanishAt) >= 0)
+    if (m_vanishScheduled && TimeReached(now, m_vanishAt))
         Vanish();
 }

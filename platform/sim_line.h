@@ -83,6 +83,9 @@ public:
     void StallWrites(bool on) { m_stallWrites = on; }
     void FailStatusQuery(bool on) { m_failStatus = on; }
     void FailReads(bool on) { m_failReads = on; }
+    // The next count PC write calls fail at once, as a write that the system
+    // refuses returns at once, while the device stays there.
+    void FailWrites(unsigned count) { m_failedWritesLeft = count; }
     // The device goes away, as an unplugged adapter or a hung-up terminal
     // does: bytes on their way to the PC are lost, whatever the far end sends
     // later never arrives, and a port open on it has gone for good (the
@@ -135,6 +138,7 @@ private:
     bool m_stallWrites;
     bool m_failStatus;
     bool m_failReads;
+    unsigned m_failedWritesLeft;
     bool m_present;
     bool m_vanishScheduled;
     uint32_t m_vanishAt;

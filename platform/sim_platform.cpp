@@ -8,7 +8,6 @@
 #include "window_record.h"
 
 namespace {
-constexpr uint32_t kWriteLimitMs = 1000;
 constexpr uint32_t kDefaultTimeLimitMs = 24u * 60u * 60u * 1000u;
 }  // namespace
 
@@ -143,6 +142,10 @@ int SimPlatform::WritePort(PortHandle handle, const void *data, uint32_t count, 
     SimLine *line = LineOf(handle);
     if (line == nullptr)
         return 0;
+    if (line->m_failedWritesLeft > 0) {
+        --line->m_failedWritesLeft;
+        return 0;
+    }
     bool ctsHeld = line->m_state.fOutxCtsFlow && !line->m_cts;
     if (line->m_stallWrites || ctsHeld) {
         Advance(kWriteLimitMs);

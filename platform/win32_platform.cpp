@@ -83,7 +83,7 @@ public:
         timeouts.ReadTotalTimeoutMultiplier = 0;
         timeouts.ReadTotalTimeoutConstant = 0;
         timeouts.WriteTotalTimeoutMultiplier = 0;
-        timeouts.WriteTotalTimeoutConstant = 1000;
+        timeouts.WriteTotalTimeoutConstant = kWriteLimitMs;
         ::SetCommTimeouts(H(handle), &timeouts);
     }
 

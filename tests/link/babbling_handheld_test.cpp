@@ -61,7 +61,7 @@ protected:
         SimFixture::TearDown();
     }
 
-    CComLine port;
+    ComLineSeam port;
 };
 
 TEST_F(BabblingFrames, EveryWaitForAFrameEndsWithinItsBound)
@@ -70,15 +70,15 @@ TEST_F(BabblingFrames, EveryWaitForAFrameEndsWithinItsBound)
     struct Case {
         const char *name;
         Bytes unit;
-        std::function<int(CComLine &, uint8_t *)> wait;
+        std::function<int(ComLineSeam &, uint8_t *)> wait;
         int nothing;            // what the wait gives when it ends empty-handed
         uint32_t boundMs;       // at most this long
     };
-    auto control = [](CComLine &p, uint8_t *) { return static_cast<int>(p.ReceiveControl(kWait)); };
-    auto data = [](CComLine &p, uint8_t *buffer) {
+    auto control = [](ComLineSeam &p, uint8_t *) { return static_cast<int>(p.ReceiveControl(kWait)); };
+    auto data = [](ComLineSeam &p, uint8_t *buffer) {
         return static_cast<int>(p.ReceiveDataFrame(buffer, 600, kWait));
     };
-    auto enq = [](CComLine &p, uint8_t *) {
+    auto enq = [](ComLineSeam &p, uint8_t *) {
         return p.SendControl(kEnq, 2000, kEnqRepeatMs, kSyn);
     };
     const Case cases[] = {

@@ -172,6 +172,19 @@ TEST_F(PortLoss, AWriteThatMovesNothingEndsAfterItsLimitWithoutAWindow)
     }
 }
 
+// A platform write that fails returns at once; the port pauses before it
+// tries again, or a write that keeps failing would hold a core for as long as
+// it may stall.
+TEST_F(PortLoss, AWriteThatFailsPausesBeforeItIsTriedAgain)
+{
+    constexpr unsigned kFailures = 50;
+    line.FailWrites(kFailures);
+    const uint32_t start = sim.Now();
+    EXPECT_EQ(port.Write(buffer, sizeof buffer), 1);
+    EXPECT_EQ(line.FromPc().size(), sizeof buffer) << "the bytes go out once writes work";
+    EXPECT_EQ(sim.Now() - start, kFailures * 10) << "10 ms after each failed write";
+}
+
 // Raises CTS again when the clock reaches a given time.
 class CtsBackAt : public SimPeer {
 public:

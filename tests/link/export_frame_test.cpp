@@ -184,16 +184,48 @@ TEST_F(Exports, AFailedReleaseLeavesThePutsResult)
     EXPECT_EQ(g_link.GetNotifyWindow(), nullptr) << "the release stored no window";
 }
 
+// An export called with the handheld's side queued ahead, and its result.
+struct ExportCase {
+    const char *name;
+    Bytes handheld;
+    std::function<int32_t()> call;
+    int32_t result;
+};
+
+// The caller's window is the caller's: once an export has returned, whether
+// it succeeded or failed, the library keeps no pointer to it.
+TEST_F(Exports, NoExportKeepsTheCallersWindow)
+{
+    const std::string a = dir.Write("A.TXT", Text("aaa"));
+    const std::string out = dir.Path("out");
+    KIVO_HWND caller = window.Handle();
+    const ExportCase cases[] = {
+        {"a delete that succeeds", Join({HandheldCommand(), {ACK, ACK}}),
+         [&] { return KIVO_LinkDelFile("A", caller); }, 0},
+        {"a get that succeeds", Join({HandheldCommand(), {ACK, ACK}, Packet(1, "?FUab"), {EOT, ENQ}}),
+         [&] { return KIVO_LinkGetFile(out.c_str(), "A", caller); }, 0},
+        {"a text send that succeeds", {}, [&] { return KIVO_AppTextSend(a.c_str(), caller); }, 0},
+        {"a put the handheld never answers", {},
+         [&] { return KIVO_LinkPutFileEx(a.c_str(), "X", caller); }, KIVO_ERR_PACKET},
+        {"a list of puts the handheld refuses", Join({{ACK, ACK}, Packet(1, "DNG"), {EOT, ENQ}}),
+         [&] { return KIVO_LinkPutFilesEx(a.c_str(), "X", caller); }, KIVO_ERR_NO_DOK},
+        {"a text receive the handheld never ends", Text("abc"),
+         [&] { return KIVO_AppTextRecv(out.c_str(), caller); }, KIVO_ERR_BLOCK_RECV},
+        {"a delete refused for its missing name", {},
+         [&] { return KIVO_LinkDelFile(nullptr, caller); }, KIVO_ERR_NO_CONNECTION},
+    };
+    for (const ExportCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Handheld(c.handheld);
+        EXPECT_EQ(c.call(), c.result);
+        EXPECT_EQ(g_link.GetNotifyWindow(), nullptr);
+    }
+}
+
 TEST_F(Exports, OperationResultsPassThrough)
 {
     const std::string out = dir.Path("out");
-    struct Case {
-        const char *name;
-        Bytes handheld;
-        std::function<int32_t()> call;
-        int32_t result;
-    };
-    const Case cases[] = {
+    const ExportCase cases[] = {
         {"no DOK", Join({{ACK, ACK}, Packet(1, "DNG"), {EOT, ENQ}}),
          [&] { return KIVO_LinkDelFile("A", nullptr); }, KIVO_ERR_NO_DOK},
         {"CAN", {CAN}, [&] { return KIVO_LinkRelease(nullptr); }, KIVO_ERR_PACKET_CANCEL},
@@ -202,7 +234,7 @@ TEST_F(Exports, OperationResultsPassThrough)
         {"delete of anything", Join({HandheldCommand(), {ACK, ACK}}),
          [&] { return KIVO_LinkDelFile("NOT.THERE", nullptr); }, 0},
     };
-    for (const Case &c : cases) {
+    for (const ExportCase &c : cases) {
         SimLine fresh;
         sim.AttachPort(kPort, &fresh);
         fresh.SendToPc(c.handheld.data(), c.handheld.size(), sim.Now());

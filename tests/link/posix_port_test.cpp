@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "link/com_line.h"
+#include "link_seams.h"
 #include "link/my_exception.h"
 #include "platform/sim_window.h"
 #include "support/pty_pair.h"
@@ -17,11 +18,11 @@
 
 namespace {
 
-// Reaches the descriptor behind the open port, to read back its termios.
-class InspectablePort : public CComLine {
-public:
-    int Descriptor() const { return static_cast<int>(m_handle); }
-};
+// The descriptor behind the open port, to read back its termios.
+int DescriptorOf(const ComLineSeam &port)
+{
+    return static_cast<int>(port.Handle());
+}
 
 constexpr int kCom = 17;
 
@@ -35,7 +36,7 @@ protected:
     void TearDown() override { port.Close(0); }
 
     PtyPair pty{kCom};
-    InspectablePort port;
+    ComLineSeam port;
 };
 
 TEST_F(PosixPort, EachRecordBecomesItsTermios)
@@ -56,7 +57,7 @@ TEST_F(PosixPort, EachRecordBecomesItsTermios)
         SCOPED_TRACE("record " + std::to_string(c.index));
         ASSERT_EQ(port.Open(kCom, &port.LineStateOf(c.index)), 1);
         struct termios tio;
-        ASSERT_EQ(tcgetattr(port.Descriptor(), &tio), 0);
+        ASSERT_EQ(tcgetattr(DescriptorOf(port), &tio), 0);
         EXPECT_EQ(cfgetospeed(&tio), c.speed);
         EXPECT_EQ(cfgetispeed(&tio), c.speed);
         EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -106,7 +107,7 @@ TEST_F(PosixPort, ARecordReadBackAndAppliedAgainChangesNothing)
         SCOPED_TRACE("record " + std::to_string(index));
         const LineState &applied = port.LineStateOf(index);
         ASSERT_EQ(port.Open(kCom, &applied), 1);
-        const TermiosView before = ViewOf(port.Descriptor());
+        const TermiosView before = ViewOf(DescriptorOf(port));
 
         LineState back;
         ASSERT_EQ(port.GetLineState(back), 1);
@@ -124,7 +125,7 @@ TEST_F(PosixPort, ARecordReadBackAndAppliedAgainChangesNothing)
         // (Applying record 1 may report a failure: a pseudo-terminal takes
         // no parity bit, and the C library says so. The rest is in force.)
         port.SetLineState(back);
-        EXPECT_TRUE(ViewOf(port.Descriptor()) == before);
+        EXPECT_TRUE(ViewOf(DescriptorOf(port)) == before);
         port.Close(0);
     }
 }
@@ -142,7 +143,7 @@ TEST_F(PosixPort, TheModeOneSwitchKeepsParityChecking)
     port.SetLineState(current);
 
     struct termios tio;
-    ASSERT_EQ(tcgetattr(port.Descriptor(), &tio), 0);
+    ASSERT_EQ(tcgetattr(DescriptorOf(port), &tio), 0);
     EXPECT_NE(tio.c_iflag & INPCK, 0u);
     EXPECT_NE(tio.c_cflag & PARODD, 0u);
 }

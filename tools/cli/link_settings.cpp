@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/mode_defaults.h"
 #include "tessalink.h"
 
 namespace cli {
@@ -13,19 +14,14 @@ int LinkSettings::EffectivePort() const
 {
     if (port != 0)
         return port;
-    return mode == 0 ? 1 : 2;
-}
-
-std::string DeviceVariable(int port)
-{
-    return "TESSALINK_COM" + std::to_string(port);
+    return kModeDefaults[mode].port;
 }
 
 std::string ApplyLinkSettings(const LinkSettings &link)
 {
     const int port = link.EffectivePort();
-    if (!link.device.empty() && ::setenv(DeviceVariable(port).c_str(), link.device.c_str(), 1) != 0)
-        return "cannot set " + DeviceVariable(port) + ": " + std::strerror(errno);
+    if (!link.device.empty() && ::setenv(PortDeviceVariable(port).c_str(), link.device.c_str(), 1) != 0)
+        return "cannot set " + PortDeviceVariable(port) + ": " + std::strerror(errno);
     const auto mode = static_cast<uint16_t>(link.mode);
     if (KIVO_SetMode(mode) != KIVO_SETTING_ACCEPTED ||
         KIVO_SetPort(mode, static_cast<uint16_t>(port)) != KIVO_SETTING_ACCEPTED)

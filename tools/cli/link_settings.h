@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "platform/posix_port_device.h"
 #include "request.h"
 
 namespace cli {
 
-// "TESSALINK_COM<port>": the variable naming the device that the port opens.
-std::string DeviceVariable(int port);
+// "TESSALINK_COM<port>": the variable naming the device that the port opens,
+// by the platform's own rule.
+using ::PortDeviceVariable;
 
 // Selects the mode, its port, speed and the block sizes; with a device, points
 // the port's variable at it for this process. Returns what went wrong, or "".

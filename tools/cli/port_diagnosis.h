@@ -6,11 +6,12 @@
 
 #include <string>
 
+#include "platform/posix_port_device.h"
+
 namespace cli {
 
-// The device that COM<port> opens: the path in TESSALINK_COM<port>, else
-// /dev/ttyS<port - 1>.
-std::string PortDevicePath(int port);
+// The device that COM<port> opens, by the platform's own rule.
+using ::PortDevicePath;
 
 // "<device>: <reason>" when the device cannot serve as a port, for instance
 // "/dev/ttyUSB0: No such file or directory" or "/home/me: not a serial

@@ -57,7 +57,7 @@ std::string SettingKeyList()
 std::string EnvironmentVariableOf(const std::string &key, int port)
 {
     if (key == "device")
-        return DeviceVariable(port);
+        return PortDeviceVariable(port);
     std::string name = "TESSALINK_";
     for (char c : key)
         name += c == '-' ? '_' : static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);

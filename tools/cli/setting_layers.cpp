@@ -44,9 +44,9 @@ bool Lookup(const Request &request, const UserConfig &config, const std::string 
 std::string OtherPortHint(int port)
 {
     for (int other = 1; other <= 2; ++other) {
-        const char *value = std::getenv(DeviceVariable(other).c_str());
+        const char *value = std::getenv(PortDeviceVariable(other).c_str());
         if (other != port && value != nullptr && *value != '\0')
-            return " (" + DeviceVariable(other) + " is set: for COM" + std::to_string(other) +
+            return " (" + PortDeviceVariable(other) + " is set: for COM" + std::to_string(other) +
                    (other == 1 ? ", which mode 0 uses: give --mode 0" : ", which modes 1 and 2 use: give --mode 2") +
                    ")";
     }
@@ -73,7 +73,7 @@ SettingsOutcome ResolveLinkSettings(Request &request, const UserConfig &config)
         if (!problem.empty())
             return {layer.source + ": " + problem, kExitUsage};
         StoreSetting(key, layer.value, link);
-        if (key == "device" && layer.source == DeviceVariable(port) && IsSystemConsole(link.device))
+        if (key == "device" && layer.source == PortDeviceVariable(port) && IsSystemConsole(link.device))
             return {layer.source + " names " + link.device +
                         ", this machine's own console or terminal: give --device " + link.device +
                         " to use it all the same",
@@ -82,7 +82,7 @@ SettingsOutcome ResolveLinkSettings(Request &request, const UserConfig &config)
     if (link.device.empty())
         return {"no device is named for the handheld's port COM" + std::to_string(port) +
                     ": give --device PATH, or set it once with `tessalink config set device PATH`, or " +
-                    DeviceVariable(port) + "=PATH in the environment" + OtherPortHint(port),
+                    PortDeviceVariable(port) + "=PATH in the environment" + OtherPortHint(port),
                 kExitNoDevice};
     return {};
 }

@@ -19,6 +19,8 @@
 #include "directory_file_store.h"
 #include "emulator.h"
 #include "handheld/unannounced_text.h"
+#include "link/mode_defaults.h"
+#include "platform/posix_port_device.h"
 #include "host_files.h"
 #include "line_device.h"
 
@@ -237,9 +239,9 @@ int main(int argc, char **argv)
         return 2;
     }
     if (com == 0)
-        com = settings.mode == 0 ? 1 : 2;
+        com = kModeDefaults[settings.mode].port;
     if (baud == 0)
-        baud = settings.mode == 2 ? 115200 : 9600;
+        baud = static_cast<unsigned>(kModeDefaults[settings.mode].baud);
     settings.lineBaud = baud;
 
     if (directory.empty()) {
@@ -267,7 +269,7 @@ int main(int argc, char **argv)
     std::printf("tessalink-handheld: mode %d, serving %s\n", settings.mode,
                 Absolute(directory).c_str());
     if (line->IsPseudoTerminal()) {
-        const std::string envLine = "TESSALINK_COM" + std::to_string(com) + "=" + line->PeerPath();
+        const std::string envLine = PortDeviceVariable(com) + "=" + line->PeerPath();
         std::printf("tessalink-handheld: the PC opens %s as COM%d:\n%s\n", line->PeerPath().c_str(),
                     com, envLine.c_str());
         if (!envFile.empty() &&

@@ -133,7 +133,7 @@ TEST_P(LinkPort, DeviceSetsTheVariableOfThatPort)
     const cli::ParseOutcome outcome = ParseResolved(c.words);
     ASSERT_TRUE(outcome.run);
     for (int port = 1; port <= 8; ++port)
-        ::unsetenv(cli::DeviceVariable(port).c_str());
+        ::unsetenv(cli::PortDeviceVariable(port).c_str());
     ASSERT_EQ(cli::ApplyLinkSettings(outcome.request.link), "");
     for (int port = 1; port <= 8; ++port) {
         const char *value = std::getenv(("TESSALINK_COM" + std::to_string(port)).c_str());
