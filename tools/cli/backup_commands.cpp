@@ -167,7 +167,7 @@ int RunBackup(const Request &request)
     if (!problem.empty())
         return ReportFileFailure(request.command, problem);
     if (result != KIVO_OK)
-        return ReportLinkResult(request.command, request.link, result, files[stored].name);
+        return ReportLinkResult(request.command, request.link, result, files[stored].name, files[stored].name);
     return kExitSuccess;
 }
 

@@ -122,7 +122,7 @@ int RunDelete(const Request &request)
             CallWithWindow([&](KIVO_HWND window) { return KIVO_LinkDelFile(name.c_str(), window); }, 0);
         if (result != KIVO_OK)
             return ReportLinkResult(request.command, request.link, result,
-                                    request.handheldNames.size() > 1 ? name : "");
+                                    request.handheldNames.size() > 1 ? name : "", name);
     }
     return kExitSuccess;
 }
