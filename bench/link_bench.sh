@@ -7,17 +7,20 @@
 #   2. the time per packet against a bare one-byte ping-pong;
 #   3. efficiency on a paced line (the emulator's --pace) at 115200 and 9600;
 #   4. the cost of waiting for the application text, and of its cancel;
-#   5. the conversions (convert_bench), a summary.
+#   5. the conversions (convert_bench), a summary;
+#   6. whole jobs: backup and restore of 50 files of 2000 bytes on a paced
+#      115200 line, against the line time of the file bytes.
 #
 #   bench/link_bench.sh [--quick] [--runs N] [--size-mib N] [--baseline REV]
-#                       [--prebuilt DIR]
+#                       [--prebuilt DIR] [--jobs-only]
 #
 # --quick: small sizes and one run each (a smoke run, figures not meant to be
 # kept). --runs: runs of each measurement, the median is shown (default 3).
 # --size-mib: the throughput file (default 16). --baseline REV: also builds
 # the library, emulator and tool of git revision REV (with this tree's bench/)
 # and prints its table first, to compare. --prebuilt DIR: use the programs of
-# an existing build instead of building (the smoke test does).
+# an existing build instead of building (the smoke test does). --jobs-only:
+# section 6 alone.
 set -euo pipefail
 
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,6 +29,7 @@ runs=3
 size_mib=16
 baseline=""
 prebuilt=""
+jobs_only=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
@@ -33,7 +37,8 @@ while [ $# -gt 0 ]; do
     --size-mib) size_mib=$2; shift ;;
     --baseline) baseline=$2; shift ;;
     --prebuilt) prebuilt=$2; shift ;;
-    -h|--help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --jobs-only) jobs_only=1 ;;
+    -h|--help) sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "link_bench: unknown argument $1" >&2; exit 2 ;;
   esac
   shift
@@ -41,9 +46,9 @@ done
 out=${TESSALINK_BENCH_DIR:-$src/out/bench}
 if [ "$quick" = 1 ]; then
   runs=1
-  size_kib=256; paced_kib_fast=8; paced_kib_slow=1; wait_s=2
+  size_kib=256; paced_kib_fast=8; paced_kib_slow=1; wait_s=2; job_files=5
 else
-  size_kib=$((size_mib * 1024)); paced_kib_fast=128; paced_kib_slow=8; wait_s=10
+  size_kib=$((size_mib * 1024)); paced_kib_fast=128; paced_kib_slow=8; wait_s=10; job_files=50
 fi
 for tool in sz rz; do
   command -v $tool >/dev/null || { echo "link_bench: $tool missing (Debian package lrzsz)" >&2; exit 1; }
@@ -253,12 +258,55 @@ table() {
   fi
 }
 
+# --- 6. whole jobs on a paced line ---
+# Backup (the list, then every file) and restore (every file, one release)
+# of job_files files of 2000 bytes, mode 2 at 115200: the line time of the
+# file bytes alone against the tool's wall time.
+job_table() {
+  bin=$1/bench; emu=$1/tools/emulator/tessalink-handheld; cli=$1/tools/cli/tessalink
+  local baud=115200 size=2000 i
+  rm -rf "$work/jobfiles" && mkdir -p "$work/jobfiles"
+  for i in $(seq -w "$job_files"); do head -c "$size" /dev/urandom > "$work/jobfiles/F$i.BIN"; done
+  make_data 1
+  rm -f "$work/r_backup" "$work/r_restore"
+  for _ in $(seq "$runs"); do
+    start_emulator 2 --pace "$baud"
+    rm -f "$work/hh/DATA.BIN" && cp "$work/jobfiles/"* "$work/hh/"
+    rm -rf "$work/backup"
+    tool backup "$work/backup" --mode 2
+    stop_emulator
+    diff -r "$work/backup" "$work/jobfiles" >/dev/null ||
+      { echo "link_bench: the backup differs from the handheld's files" >&2; exit 1; }
+    echo "$pc_wall" >>"$work/r_backup"
+    start_emulator 2 --pace "$baud"
+    rm -f "$work/hh/DATA.BIN"
+    tool restore "$work/jobfiles" --mode 2
+    stop_emulator
+    diff -r "$work/hh" "$work/jobfiles" >/dev/null ||
+      { echo "link_bench: the restored files differ" >&2; exit 1; }
+    echo "$pc_wall" >>"$work/r_restore"
+  done
+  local line
+  line=$(calc %f "$job_files * $size * 10 / $baud")
+  echo
+  echo "6. Whole jobs: $job_files files of $size bytes, mode 2, paced at $baud (the tool's wall time, median of $runs)"
+  printf "   %-30s %9s %9s %9s\n" "job" "line s" "wall s" "line/wall %"
+  local row w
+  for row in "r_backup:backup (list, then every file)" "r_restore:restore (every file, release)"; do
+    w=$(col 1 "${row%%:*}")
+    printf "   %-30s %9.3f %9.3f %9.1f\n" "${row#*:}" "$line" "$w" "$(calc %f "100 * $line / $w")"
+  done
+  echo "   (line s: the file bytes alone at 10 bits a byte; goal for backup >= 80%)"
+}
+
 echo "Tessalink link benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p')"
 if [ -n "$baseline" ]; then
   echo
   echo "=== baseline: $baseline ==="
-  table "$out/baseline"
+  [ "$jobs_only" = 1 ] || table "$out/baseline"
+  job_table "$out/baseline"
   echo
   echo "=== this tree ==="
 fi
-table "$current"
+[ "$jobs_only" = 1 ] || table "$current"
+job_table "$current"

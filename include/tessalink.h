@@ -282,6 +282,24 @@ KIVO_API char *KIVO_CALL KIVO_MEM_Analize(char *text, char *out, int32_t width);
 KIVO_API char *KIVO_CALL KIVO_REP_Analize(char *text, char *out, int32_t lineWidth,
                                            int32_t valueWidth);
 
+/* ---- Tessalink extensions: exports that the system's original callers never had ----
+ *
+ * Each is marked with the Tessalink version that brought it. The exports
+ * above never change behaviour for them. They follow the same rules: one
+ * connection per call, the results above, the bounds above.
+ */
+
+/* Since 0.2.0. Fetches each pair of two CR-separated lists (local paths,
+   names on the handheld) over one connection, in order, with the rules of
+   KIVO_LinkGetFile for each pair (progress messages, cancel, XON/XOFF off in
+   mode 0); empty entries are skipped and the shorter list wins; no pair at
+   all: -999. Each local file is created, or emptied, only when its pair's
+   turn comes; the walk stops at the first failure and returns its code (-500
+   when a local file cannot be created). Then the files of earlier pairs are
+   whole, the file of the failing pair may be partial, and the paths of later
+   pairs have not been touched. */
+KIVO_API int32_t KIVO_CALL KIVO_LinkGetFiles(const char *paths, const char *names, KIVO_HWND window);
+
 #ifdef __cplusplus
 }
 #endif

@@ -111,16 +111,20 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
 
 void CComLine::SendDataFrame(const uint8_t *data, unsigned count)
 {
-    uint8_t header[kDataHeaderSize] = {0, 0, 0, 0, 0, kFrameSync, kKindData, kDataSubKind};
-    uint8_t *fields = header + kDataFieldsAt;
+    // The whole frame in one write: written piece by piece, each piece may
+    // wake the handheld on its own, and a pseudo-terminal pays a turn of its
+    // own for each.
+    uint8_t frame[kDataHeaderSize + kMaxBlockData + kBlockChecksumSize] = {
+        0, 0, 0, 0, 0, kFrameSync, kKindData, kDataSubKind};
+    if (count > kMaxBlockData)
+        count = kMaxBlockData;
+    uint8_t *fields = frame + kDataFieldsAt;
     PutLe16(fields + kFieldNumberAt, m_txSeq);
     std::memcpy(fields + kFieldFixedAt, kDataFixedBytes, sizeof kDataFixedBytes);
     PutLe16(fields + kFieldLengthAt, count);
-    uint8_t trailer[kBlockChecksumSize];
-    PutLe16(trailer, Sum16(data, count));
-    Write(header, sizeof header);
-    Write(data, count);
-    Write(trailer, sizeof trailer);
+    std::memcpy(frame + kDataHeaderSize, data, count);
+    PutLe16(frame + kDataHeaderSize + count, Sum16(data, count));
+    Write(frame, kDataHeaderSize + count + kBlockChecksumSize);
 }
 
 // --- receiving ---

@@ -1,6 +1,6 @@
-// The file transfer exports: list, get, put (one file or a list, packets or
-// chunks, with or without the closing release), delete and release. Each is
-// one connection, run inside the export frame.
+// The file transfer exports: list, get (one file or a list), put (one file or
+// a list, packets or chunks, with or without the closing release), delete and
+// release. Each is one connection, run inside the export frame.
 #include "../include/tessalink.h"
 #include "export_frame.h"
 #include "link_object.h"
@@ -44,29 +44,57 @@ int32_t PutOne(PutKind kind, bool release, const char *path, const char *name, K
     });
 }
 
+// Walks the pairs of two CR-separated lists on the one connection: each local
+// file is opened only when its pair's turn comes (-500 when it cannot be) and
+// handed to step with its name; the walk stops at the first failure. No pair
+// at all: -999.
+template <typename Step>
+int EachPair(const char *paths, const char *names, FileAccess access, Step &&step)
+{
+    CNameList localPaths(paths);
+    CNameList handheldNames(names);
+    int result = KIVO_ERR_NO_CONNECTION;
+    for (;;) {
+        const char *path = localPaths.Next();
+        const char *name = handheldNames.Next();
+        if (path == nullptr || name == nullptr)
+            break;
+        CCallerFile file(path, access);
+        if (!file.IsOpen())
+            return KIVO_ERR_FILE;
+        result = step(file, name);
+        if (result != 0)
+            break;
+    }
+    return result;
+}
+
+int32_t RefusedWithoutBoth(const char *paths, const char *names)
+{
+    return paths == nullptr ? KIVO_ERR_NO_CONNECTION : RefusedWithout(names);
+}
+
 int32_t PutList(PutKind kind, bool release, const char *paths, const char *names, KIVO_HWND window)
 {
-    const ExportCall call{EntryOf(kind), window,
-                          paths == nullptr ? KIVO_ERR_NO_CONNECTION : RefusedWithout(names)};
+    const ExportCall call{EntryOf(kind), window, RefusedWithoutBoth(paths, names)};
     return RunExport(call, [&] {
-        CNameList localPaths(paths);
-        CNameList handheldNames(names);
-        int result = KIVO_ERR_NO_CONNECTION;  // no pair at all
-        for (;;) {
-            const char *path = localPaths.Next();
-            const char *name = handheldNames.Next();
-            if (path == nullptr || name == nullptr)
-                break;
-            CCallerFile file(path, FileAccess::kRead);
-            if (!file.IsOpen()) {
-                result = KIVO_ERR_FILE;
-                break;
-            }
-            result = Put(kind, file, name, window);
-            if (result != 0)
-                break;
-        }
+        const int result = EachPair(paths, names, FileAccess::kRead, [&](CCallerFile &file, const char *name) {
+            return Put(kind, file, name, window);
+        });
         return ReleaseAfter(result, release);
+    });
+}
+
+// Each pair fetched in turn: a local file is created only when its pair's
+// turn comes, so when the walk stops the files of earlier pairs are whole and
+// the paths of later ones untouched.
+int32_t GetList(const char *paths, const char *names, KIVO_HWND window)
+{
+    const ExportCall call{EntrySwitch::kModeZero, window, RefusedWithoutBoth(paths, names)};
+    return RunExport(call, [&] {
+        return EachPair(paths, names, FileAccess::kWrite, [&](CCallerFile &file, const char *name) {
+            return g_link.GetFile(file, name, WindowOf(window));
+        });
     });
 }
 
@@ -130,6 +158,11 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2Ex(const char *paths, const char *n
                                                 KIVO_HWND window)
 {
     return PutList(PutKind::kChunks, false, paths, names, window);
+}
+
+KIVO_API int32_t KIVO_CALL KIVO_LinkGetFiles(const char *paths, const char *names, KIVO_HWND window)
+{
+    return GetList(paths, names, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkDelFile(const char *name, KIVO_HWND window)

@@ -14,6 +14,7 @@
 #include "export_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/sim_handheld.h"
+#include "support/memory_link_file.h"
 #include "support/temp_dir.h"
 #include "tessalink.h"
 
@@ -91,6 +92,79 @@ TEST_P(Conversations, ListsOfFilesAndTheReleaseOnce)
     EXPECT_EQ(handheld->store.files["E"], Pattern(300, 4));
     EXPECT_EQ(KIVO_LinkRelease(nullptr), 0);
     EXPECT_EQ(handheld->protocol.Releases(), 2u);
+}
+
+// Wherever the PC holds the turn after an operation (a list, a get, a put),
+// the handheld serves the next one on the same connection, in any order.
+TEST_P(Conversations, OperationsFollowOneAnotherOnOneConnection)
+{
+    handheld->store.files["A.BIN"] = Pattern(900, 9);
+    const unsigned opens = line.OpenCount();
+    ASSERT_EQ(g_link.Connect(), 1);
+    MemoryLinkFile gotA, list, gotB, gotC;
+    MemoryLinkFile b(Pattern(600, 10)), c(Pattern(3, 11)), d(Pattern(600, 10));
+    EXPECT_EQ(g_link.GetFile(gotA, "A.BIN", nullptr), 0);
+    EXPECT_EQ(g_link.PutFile(b, "B.BIN", nullptr), 0);
+    EXPECT_EQ(g_link.FileList(list, "", nullptr), 0);
+    EXPECT_EQ(g_link.GetFile(gotB, "B.BIN", nullptr), 0);
+    EXPECT_EQ(g_link.PutFile(c, "C.BIN", nullptr), 0);
+    EXPECT_EQ(g_link.PutFile(d, "D.BIN", nullptr), 0);
+    EXPECT_EQ(g_link.GetFile(gotC, "C.BIN", nullptr), 0);
+    EXPECT_EQ(g_link.Disconnect(0), 0);
+    EXPECT_EQ(line.OpenCount(), opens + 1);
+    EXPECT_EQ(gotA.contents, Pattern(900, 9));
+    EXPECT_EQ(gotB.contents, Pattern(600, 10));
+    EXPECT_EQ(gotC.contents, Pattern(3, 11));
+    EXPECT_EQ(handheld->store.files["C.BIN"], Pattern(3, 11));
+    EXPECT_EQ(handheld->store.files["D.BIN"], Pattern(600, 10));
+    // The list was taken when A.BIN and B.BIN were all there was.
+    handheld::MemoryFileStore then;
+    then.files = {{"A.BIN", Pattern(900, 9)}, {"B.BIN", Pattern(600, 10)}};
+    EXPECT_EQ(list.contents, then.List(""));
+}
+
+// Several files fetched over one connection; a local file is created only
+// when its pair's turn comes, so a stop leaves the earlier files whole and
+// the later paths untouched.
+TEST_P(Conversations, GetFilesFetchesEachPairOnOneConnection)
+{
+    handheld->store.files["A"] = Pattern(1000, 12);
+    handheld->store.files["B"] = Bytes();
+    handheld->store.files["C"] = Pattern(70, 13);
+    const unsigned opens = line.OpenCount();
+    const std::string a = dir.Path("a.out"), b = dir.Path("b.out"), c = dir.Path("c.out");
+    // Empty entries are skipped; the longer list's extra entry is ignored.
+    const std::string paths = "\r" + a + "\r\r" + b + "\r" + c + "\r";
+    EXPECT_EQ(KIVO_LinkGetFiles(paths.c_str(), "A\rB\r\rC\rIGNORED", window.Handle()), 0);
+    EXPECT_EQ(line.OpenCount(), opens + 1) << "one connection";
+    EXPECT_EQ(TempDir::Read(a), Pattern(1000, 12));
+    EXPECT_TRUE(TempDir::Exists(b) && TempDir::Read(b).empty());
+    EXPECT_EQ(TempDir::Read(c), Pattern(70, 13));
+    EXPECT_EQ(handheld->protocol.Releases(), 0u);
+
+    // A name the handheld does not send stops the walk with its code.
+    const std::string d = dir.Path("d.out"), e = dir.Path("e.out"), f = dir.Path("f.out");
+    EXPECT_EQ(KIVO_LinkGetFiles((d + "\r" + e + "\r" + f).c_str(), "C\rMISSING\rA", nullptr),
+              KIVO_ERR_WRONG_REPLY);
+    EXPECT_EQ(TempDir::Read(d), Pattern(70, 13));
+    EXPECT_TRUE(TempDir::Exists(e));
+    EXPECT_FALSE(TempDir::Exists(f)) << "a later pair's path is not touched";
+    EXPECT_FALSE(line.IsOpen());
+    // In mode 1 the PC gave up in the middle of the handheld's turn; the
+    // handheld starts afresh when it sees the line closed, as the emulator does.
+    handheld->protocol.Restart();
+
+    // A local file that cannot be created stops the walk with -500.
+    const std::string g = dir.Path("g.out"), h = dir.Path("h.out");
+    const std::string noDir = dir.Path("no-such-dir/x.out");
+    EXPECT_EQ(KIVO_LinkGetFiles((g + "\r" + noDir + "\r" + h).c_str(), "A\rB\rC", nullptr),
+              KIVO_ERR_FILE);
+    EXPECT_EQ(TempDir::Read(g), Pattern(1000, 12));
+    EXPECT_FALSE(TempDir::Exists(h));
+
+    // No pair at all: a connection that carries no operation, -999.
+    EXPECT_EQ(KIVO_LinkGetFiles("\r\r", "A", nullptr), KIVO_ERR_NO_CONNECTION);
+    EXPECT_EQ(KIVO_LinkGetFiles(a.c_str(), nullptr, nullptr), KIVO_ERR_NO_CONNECTION);
 }
 
 TEST_P(Conversations, TextBothWays)

@@ -14,7 +14,7 @@
 
 struct ConversationData {
     std::vector<uint8_t> data;    // the file or text that the call moves
-    std::vector<uint8_t> second;  // the second file of the multi-file puts
+    std::vector<uint8_t> second;  // the second file of the multi-file exports
 };
 
 // The names the conversation uses on the handheld.
@@ -40,6 +40,11 @@ inline ExportArgs PrepareConversation(HandheldOnLine &handheld, SimLine &line,
     case M::kGet:
         handheld.store.files[kFirstName] = what.data;
         args.local = dir.Path("get.out");
+        if (call.manyFiles) {
+            handheld.store.files[kSecondName] = what.second;
+            args.local += "\r" + dir.Path("get2.out");
+            args.name = std::string(kFirstName) + "\r" + kSecondName;
+        }
         break;
     case M::kPut:
         handheld.store.files.erase(kFirstName);
@@ -99,8 +104,12 @@ inline bool ArrivedExactly(HandheldOnLine &handheld, const ExportCall &call,
     switch (call.moves) {
     case M::kList:
         return check(TempDir::Read(args.local) == handheld.store.List(""), "the list differs");
-    case M::kGet:
-        return check(TempDir::Read(args.local) == what.data, "the fetched file differs");
+    case M::kGet: {
+        const size_t cr = args.local.find('\r');
+        const bool first = TempDir::Read(args.local.substr(0, cr)) == what.data;
+        const bool second = cr == std::string::npos || TempDir::Read(args.local.substr(cr + 1)) == what.second;
+        return check(first && second, "a fetched file differs");
+    }
     case M::kPut:
         return check(stored(kFirstName, what.data) &&
                          (!call.manyFiles || stored(kSecondName, what.second)),

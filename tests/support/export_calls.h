@@ -20,7 +20,7 @@ struct ExportArgs {
 struct ExportCall {
     enum class Moves {
         kList,      // the handheld's list into the local file
-        kGet,       // a handheld file into the local file
+        kGet,       // handheld files into the local files
         kPut,       // local files to the handheld
         kDelete,    // a handheld file deleted
         kRelease,   // the release alone
@@ -70,6 +70,9 @@ inline const ExportCall kCalls[] = {
      [](const ExportArgs &a) { return KIVO_AppTextSend(a.local.c_str(), a.window); }},
     {"KIVO_AppTextRecv", M::kTextRecv, false, false, false,
      [](const ExportArgs &a) { return KIVO_AppTextRecv(a.local.c_str(), a.window); }},
+    // Tessalink extensions
+    {"KIVO_LinkGetFiles", M::kGet, false, true, false,
+     [](const ExportArgs &a) { return KIVO_LinkGetFiles(a.local.c_str(), a.name.c_str(), a.window); }},
 };
 
 }  // namespace export_calls_detail

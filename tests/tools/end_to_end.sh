@@ -62,8 +62,9 @@ t list > "$work/list.txt"
 check "list names every file" grep -q "^LARGE.BIN	70000" "$work/list.txt"
 check "list names the empty file" grep -q "^EMPTY.BIN	0" "$work/list.txt"
 
-check "delete" t delete COPY.TXT
-check "deleted" test ! -e "$work/dir/COPY.TXT"
+check "put one more" t put "$work/small.txt" --as GONE.TXT
+check "delete two files" t delete COPY.TXT GONE.TXT
+check "deleted both" test ! -e "$work/dir/COPY.TXT" -a ! -e "$work/dir/GONE.TXT"
 check "release" t release
 
 printf 'line one\r\nline two\r\n' > "$work/text.txt"

@@ -347,6 +347,8 @@ static const char *const kExports[] = {
     "KIVO_LinkPutFiles2Ex", "KIVO_LinkDelFile", "KIVO_LinkRelease", "KIVO_AppTextSend",
     "KIVO_AppTextRecv", "KIVO_4TO3_MEM", "KIVO_4TO3_FILE", "KIVO_HEX2BIN_MEM",
     "KIVO_HEX2BIN_FILE", "KIVO_CodeMask", "KIVO_MEM_Analize", "KIVO_REP_Analize",
+    /* Tessalink extensions */
+    "KIVO_LinkGetFiles",
 };
 
 /* The link steps with two texts, and the export each calls. */
@@ -360,6 +362,7 @@ static const struct {
     {"put2", "KIVO_LinkPutFile2", 0},     {"put2-ex", "KIVO_LinkPutFile2Ex", 0},
     {"puts", "KIVO_LinkPutFiles", 1},     {"puts-ex", "KIVO_LinkPutFilesEx", 1},
     {"puts2", "KIVO_LinkPutFiles2", 1},   {"puts2-ex", "KIVO_LinkPutFiles2Ex", 1},
+    {"gets", "KIVO_LinkGetFiles", 1},
 };
 
 static const struct {

@@ -128,6 +128,10 @@ for mode in 0 1 2; do
   call 0 get got-large.bin LARGE.BIN
   call 0 get got-copy.txt COPY.TXT
   call 0 get got-empty.bin EMPTY.BIN
+  call 0 gets 'gets-large.bin+gets-copy.txt+gets-empty.bin' 'LARGE.BIN+COPY.TXT+EMPTY.BIN'
+  # A name the handheld does not send stops the walk there: the pair before
+  # it is whole, the pair after it untouched.
+  call -100 gets 'stop-copy.txt+stop-none.bin+stop-after.bin' 'COPY.TXT+NO-SUCH.BIN+LARGE.BIN'
   call 0 delete SMALL.TXT
   call 0 list list-after-delete.txt ''
   call 0 release
@@ -181,6 +185,13 @@ for mode in 0 1 2; do
     check "$side mode $mode: COPY.TXT fetched" cmp "$d/got-copy.txt" "$d/small.txt"
     check "$side mode $mode: EMPTY.BIN fetched" cmp "$d/got-empty.bin" "$d/empty.bin"
     check "$side mode $mode: L2.BIN fetched without a window" cmp "$d/got-l2.bin" "$d/large.bin"
+    check "$side mode $mode: a list of gets fetched LARGE.BIN" cmp "$d/gets-large.bin" "$d/large.bin"
+    check "$side mode $mode: a list of gets fetched COPY.TXT" cmp "$d/gets-copy.txt" "$d/small.txt"
+    check "$side mode $mode: a list of gets fetched EMPTY.BIN" cmp "$d/gets-empty.bin" "$d/empty.bin"
+    check "$side mode $mode: the stopped list fetched the pair before the stop" \
+      cmp "$d/stop-copy.txt" "$d/small.txt"
+    check "$side mode $mode: the stopped list left the pair after the stop untouched" \
+      [ ! -e "$d/stop-after.bin" ]
     check "$side mode $mode: the list names LARGE.BIN" grep -q "^LARGE.BIN	100000" "$d/list.txt"
     check "$side mode $mode: the list after the delete lacks SMALL.TXT" \
       eval "! grep -q '^SMALL.TXT' '$d/list-after-delete.txt'"

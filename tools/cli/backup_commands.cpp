@@ -17,6 +17,7 @@
 #include "put_lists.h"
 #include "result_codes.h"
 #include "staged_output.h"
+#include "staging_directory.h"
 #include "tessalink.h"
 
 namespace cli {
@@ -51,11 +52,6 @@ private:
     uint64_t m_bytes = 0;
     Clock::time_point m_start;
 };
-
-std::string Label(size_t index, size_t count, const std::string &name)
-{
-    return std::to_string(index + 1) + "/" + std::to_string(count) + " " + name;
-}
 
 // The directory, made if it is not there yet.
 std::string MakeDirectory(const std::string &directory)
@@ -98,26 +94,31 @@ std::string SelectFiles(const Request &request, const std::string &list, std::ve
     return "";
 }
 
-// Fetches one file into the directory; a copy there is replaced only once the
-// new one has arrived whole. Returns the library's result; a failure of the
-// local file is a problem of its own.
-int32_t FetchOne(const Request &request, const std::string &name, LinkWindow &window, uint64_t &size,
-                 std::string &problem)
+// Stores the files the fetch finished, in list order, each replacing its
+// copy in the directory. Returns how many were stored; problem tells why it
+// stopped short of done.
+size_t StoreFinished(const Request &request, const std::vector<ListedFile> &files, size_t done,
+                     StagingDirectory &staging, Job &job, std::string &problem)
 {
-    StagedOutput output(request.directory + "/" + name);
-    problem = output.Create();
-    if (!problem.empty())
-        return KIVO_OK;
-    const int32_t result = KIVO_LinkGetFile(output.StagePath().c_str(), name.c_str(), window.Handle());
-    struct stat status;
-    size = ::stat(output.StagePath().c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
-    if (result == KIVO_OK)
-        problem = output.Commit();
-    return result;
+    for (size_t i = 0; i < done; ++i) {
+        struct stat status;
+        const uint64_t size =
+            ::stat(staging.PathOf(i).c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
+        problem = staging.Commit(i, request.directory + "/" + files[i].name);
+        if (!problem.empty()) {
+            problem = files[i].name + ": " + problem;
+            return i;
+        }
+        job.Done(size);
+    }
+    return done;
 }
 
 }  // namespace
 
+// The list, then every selected file over one more connection. Each file is
+// fetched into a private directory and replaces its copy only once whole:
+// a stop in the middle of a file leaves that copy as it was.
 int RunBackup(const Request &request)
 {
     std::string problem = MakeDirectory(request.directory);
@@ -139,22 +140,34 @@ int RunBackup(const Request &request)
         return ReportFileFailure(request.command, problem);
 
     Job job("fetched", files.size(), start);
-    LinkWindow window(KnownTotalSize(files), draw);
-    for (size_t i = 0; i < files.size(); ++i) {
-        const std::string &name = files[i].name;
-        window.SetLabel(Label(i, files.size(), name));
-        uint64_t size = 0;
-        const int32_t result = FetchOne(request, name, window, size, problem);
-        if (result != KIVO_OK || !problem.empty()) {
-            window.Finish();
-            job.PrintSummary();
-            return problem.empty() ? ReportLinkResult(request.command, request.link, result, name)
-                                   : ReportFileFailure(request.command, name + ": " + problem);
-        }
-        job.Done(size);
+    if (files.empty()) {
+        job.PrintSummary();
+        return kExitSuccess;
     }
+    StagingDirectory staging(request.directory);
+    problem = staging.Create();
+    if (!problem.empty())
+        return ReportFileFailure(request.command, problem);
+    std::vector<std::string> paths, names;
+    for (size_t i = 0; i < files.size(); ++i) {
+        paths.push_back(staging.PathOf(i));
+        names.push_back(files[i].name);
+    }
+    LinkWindow window(KnownTotalSize(files), draw);
+    window.SetLabel(std::to_string(files.size()) + (files.size() == 1 ? " file" : " files"));
+    const int32_t result =
+        KIVO_LinkGetFiles(JoinWithCr(paths).c_str(), JoinWithCr(names).c_str(), window.Handle());
     window.Finish();
+
+    // After a stop, the file it stopped in is not whole.
+    const size_t begun = staging.Begun(files.size());
+    const size_t finished = result == KIVO_OK ? files.size() : (begun == 0 ? 0 : begun - 1);
+    const size_t stored = StoreFinished(request, files, finished, staging, job, problem);
     job.PrintSummary();
+    if (!problem.empty())
+        return ReportFileFailure(request.command, problem);
+    if (result != KIVO_OK)
+        return ReportLinkResult(request.command, request.link, result, files[stored].name, files[stored].name);
     return kExitSuccess;
 }
 

@@ -120,8 +120,9 @@ void AddCommands(CLI::App &app, Request &request)
     put->add_flag("--no-release", request.noRelease, "Do not send the release after the transfer");
     AddVariantOption(*put, request.variant);
 
-    CLI::App *del = AddLinkCommand(app, request, "delete", "Delete a file on the handheld");
-    del->add_option("name", request.handheldName, "Name of the file on the handheld")->required();
+    CLI::App *del = AddLinkCommand(app, request, "delete",
+                                   "Delete files on the handheld, one connection each, in order");
+    del->add_option("names", request.handheldNames, "Names of the files on the handheld")->required();
 
     AddLinkCommand(app, request, "release", "Send the release on a connection of its own");
 

@@ -113,6 +113,20 @@ int RunPut(const Request &request)
     return Report(request, result);
 }
 
+// Each name on a connection of its own (a delete leaves the handheld holding
+// the turn), stopping at the first that fails.
+int RunDelete(const Request &request)
+{
+    for (const std::string &name : request.handheldNames) {
+        const int32_t result =
+            CallWithWindow([&](KIVO_HWND window) { return KIVO_LinkDelFile(name.c_str(), window); }, 0);
+        if (result != KIVO_OK)
+            return ReportLinkResult(request.command, request.link, result,
+                                    request.handheldNames.size() > 1 ? name : "", name);
+    }
+    return kExitSuccess;
+}
+
 int RunPlain(const Request &request, const LinkCall &call)
 {
     return Report(request, CallWithWindow(call, 0));
@@ -146,10 +160,7 @@ const std::map<std::string, std::function<int(const Request &)>> &Commands()
              });
          }},
         {"put", RunPut},
-        {"delete",
-         [](const Request &r) {
-             return RunPlain(r, [&](KIVO_HWND window) { return KIVO_LinkDelFile(r.handheldName.c_str(), window); });
-         }},
+        {"delete", RunDelete},
         {"release", [](const Request &r) { return RunPlain(r, KIVO_LinkRelease); }},
         {"text-send", RunTextSend},
         {"text-recv", [](const Request &r) { return RunStoring(r, KIVO_AppTextRecv); }},

@@ -40,7 +40,7 @@ struct Request {
     // detect: write the mode found into the configuration
     bool saveDetected = false;
 
-    // list: the list request's argument; get, delete: the name on the handheld.
+    // list: the list request's argument; get: the name on the handheld.
     std::string handheldName;
     // list, get, text-recv: where to store; text-send: what to send ("-" is
     // standard output for the stores).
@@ -53,7 +53,8 @@ struct Request {
     // restore: the files of the directory to send (none: every regular file)
     std::vector<std::string> selectedFiles;
 
-    // put
+    // put: the files to send and their names on the handheld; delete: the
+    // names to delete.
     std::vector<std::string> localFiles;
     std::vector<std::string> handheldNames;
     bool noRelease = false;

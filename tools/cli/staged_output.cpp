@@ -15,7 +15,6 @@ namespace cli {
 
 namespace {
 
-constexpr int kCreateAttempts = 100;
 constexpr char kStagePrefix[] = ".tessalink-";
 constexpr char kStageSuffix[] = ".part";
 
@@ -32,6 +31,16 @@ std::string StageDirectoryFor(const std::string &destination)
 }
 
 }  // namespace
+
+std::string StagePrefixFor(long processId)
+{
+    return kStagePrefix + std::to_string(processId);
+}
+
+std::string StageName(const std::string &prefix, int attempt)
+{
+    return prefix + "-" + std::to_string(attempt) + kStageSuffix;
+}
 
 bool IsStagingName(const std::string &name)
 {
@@ -50,9 +59,9 @@ StagedOutput::~StagedOutput()
 
 std::string StagedOutput::Create()
 {
-    const std::string prefix = StageDirectoryFor(m_destination) + "/" + kStagePrefix + std::to_string(::getpid());
-    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        const std::string candidate = prefix + "-" + std::to_string(attempt) + kStageSuffix;
+    const std::string prefix = StageDirectoryFor(m_destination) + "/" + StagePrefixFor(::getpid());
+    for (int attempt = 0; attempt < kStageAttempts; ++attempt) {
+        const std::string candidate = StageName(prefix, attempt);
         // Created afresh (never an existing file or link), with the usual
         // permissions of a new file; the library opens it again by its name.
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

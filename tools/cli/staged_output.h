@@ -13,6 +13,12 @@ namespace cli {
 // Whether a file name is one of the stage files' (".tessalink-<pid>-<n>.part").
 bool IsStagingName(const std::string &name);
 
+// The parts of a stage name: the process's prefix, and the whole name of one
+// attempt at a fresh one (a name already taken is passed over).
+std::string StagePrefixFor(long processId);
+std::string StageName(const std::string &prefix, int attempt);
+constexpr int kStageAttempts = 100;
+
 class StagedOutput {
 public:
     // destination "-": standard output, staged in the temporary directory.
