@@ -118,6 +118,9 @@ enum class Input {
     kReplyCancelled,      // CAN was sent in place of a transition's reply
 };
 
+// The last input, for the checks that go through every one.
+constexpr Input kLastInput = Input::kReplyCancelled;
+
 // An input as the machine is given it, with what it brings for the action
 // that takes it; the fields that it does not bring stay empty.
 struct Arrival {
