@@ -92,7 +92,7 @@ protocol::Input ProtocolSide::Triggered(Reading reading)
         if (m_faults.TakeCancelBeforePacket()) {
             if (m_cancelsSent == 1)
                 return Input::kSecondCancel;
-            if (m_line.Mode() != 1)
+            if (m_line.Mode() != LinkMode::kFramed)
                 return Input::kCancelAnsweredByEnq;
             return m_faults.MoreCancelsBeforePacket() ? Input::kCancelThenCancel
                                                       : Input::kCancelInPlace;
