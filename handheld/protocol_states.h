@@ -178,7 +178,8 @@ struct Transition {
 };
 
 Reading ReadingOf(State state);
-// Whether the state reads its input in the PC's turn, as packets.
+// Whether a state that reads so holds the PC's turn, where its packets are
+// read by number and refused when they break off.
 bool InPcTurn(Reading reading);
 bool IsPassing(State state);
 // Whether a state can be given this input: one that its reading gives, or
