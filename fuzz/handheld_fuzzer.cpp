@@ -84,7 +84,7 @@ private:
 
 class Handheld {
 public:
-    Handheld(int mode, bool detectText) : m_mode(mode), m_line(mode), m_protocol(m_line, m_store)
+    Handheld(int mode, bool detectText) : m_mode(mode), m_line(static_cast<LinkMode>(mode)), m_protocol(m_line, m_store)
     {
         m_store.files["MEMO.TXT"] = std::vector<uint8_t>(40, 'm');
         m_store.files["ADDR.DAT"] = std::vector<uint8_t>(1500, 0x81);

@@ -25,7 +25,7 @@ std::string Number(uint16_t sequence)
 
 }  // namespace
 
-LineSide::LineSide(int mode) : m_mode(mode) {}
+LineSide::LineSide(LinkMode mode) : m_mode(mode) {}
 
 void LineSide::Trace(const std::string &line)
 {
@@ -90,7 +90,7 @@ std::vector<Unit> LineSide::TakeReceived()
 
 void LineSide::SendUnit(std::vector<uint8_t> data, uint16_t sequence)
 {
-    if (m_mode != 1) {
+    if (m_mode != LinkMode::kFramed) {
         Trace("-> " + std::to_string(data.size()) + " bytes");
         Emit(std::move(data));
         return;
@@ -101,7 +101,7 @@ void LineSide::SendUnit(std::vector<uint8_t> data, uint16_t sequence)
 
 void LineSide::FinishConversation()
 {
-    if (m_mode == 2) {
+    if (m_mode == LinkMode::kRawWithDrainWait) {
         SetCts(false);
         m_ctsBackAt = m_now + kCtsDropMs;
         Trace("CTS dropped");
@@ -122,7 +122,7 @@ void LineSide::Restart()
 void LineSide::OnBytes(uint32_t now, const uint8_t *data, size_t size)
 {
     m_now = now;
-    if (m_mode != 1) {
+    if (m_mode != LinkMode::kFramed) {
         if (size == 0)
             return;
         SetCts(true);  // a new conversation, if the last one had finished

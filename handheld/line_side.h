@@ -4,9 +4,10 @@
 // same machine answers on the simulated line in tests and on a real device in
 // the emulator.
 //
-// Mode 1: answers the probe, takes the switch sequence, and carries every
-// unit in acknowledged data frames, as receiver and as sender. Modes 0 and 2:
-// raw bytes; in mode 2 CTS is dropped when a conversation has finished.
+// Framed (mode 1): answers the probe, takes the switch sequence, and carries
+// every unit in acknowledged data frames, as receiver and as sender. Raw
+// (modes 0 and 2): raw bytes; with the drain wait (mode 2) CTS is dropped
+// when a conversation has finished.
 #ifndef TESSALINK_HANDHELD_LINE_SIDE_H
 #define TESSALINK_HANDHELD_LINE_SIDE_H
 
@@ -20,6 +21,7 @@
 
 #include "frames.h"
 #include "line_faults.h"
+#include "link/link_mode.h"
 
 namespace handheld {
 
@@ -51,9 +53,9 @@ struct LineEvent {
 
 class LineSide {
 public:
-    explicit LineSide(int mode);
+    explicit LineSide(LinkMode mode);
 
-    int Mode() const { return m_mode; }
+    LinkMode Mode() const { return m_mode; }
 
     // --- behaviour and faults (see line_faults.h) ---
     void SetProbeAnswer(ProbeAnswer answer) { m_probeAnswer = answer; }
@@ -116,7 +118,7 @@ private:
     void SetCts(bool on);
     void Trace(const std::string &line);
 
-    int m_mode;
+    LinkMode m_mode;
     uint32_t m_now = 0;
     bool m_cts = true;
     uint32_t m_ctsBackAt = 0;

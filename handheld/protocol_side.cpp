@@ -2,6 +2,8 @@
 #include "protocol_side.h"
 
 #include <algorithm>
+#include <cassert>
+#include <utility>
 
 #include "due_time.h"
 #include "trace_text.h"
@@ -55,31 +57,34 @@ std::optional<ProtocolEvent> ProtocolSide::NextEvent()
 
 // --- the machine ---
 
-void ProtocolSide::Fire(Input input)
+void ProtocolSide::Fire(Arrival arrival)
 {
-    if (!Step(input))
+    if (!Step(arrival))
         return;
     while (protocol::IsPassing(m_state))
-        if (!Step(Triggered()))
-            break;  // every passing state has a row for each input it gives
+        if (!Step(Triggered(CurrentReading())))
+            break;
 }
 
-bool ProtocolSide::Step(Input input)
+bool ProtocolSide::Step(const Arrival &arrival)
 {
-    const Transition *row = protocol::FindTransition(m_state, input);
+    // The table has a row for every input that a state takes, and the
+    // readers give a state no other.
+    assert(protocol::Takes(m_state, arrival.input));
+    const Transition *row = protocol::FindTransition(m_state, arrival.input);
     if (row == nullptr)
         return false;
     if (!SendReply(row->reply))
         return Step(Input::kReplyCancelled);
-    Perform(row->action, input);
+    Perform(row->action, arrival);
     if (row->to != State::kStay)
         m_state = row->to;
     return true;
 }
 
-protocol::Input ProtocolSide::Triggered()
+protocol::Input ProtocolSide::Triggered(Reading reading)
 {
-    if (m_state == State::kOwnTurn) {
+    if (reading == Reading::kOwnTurn) {
         if (!m_turn.taken)
             return Input::kNoTurn;
         if (m_turn.packets.empty())
@@ -87,7 +92,7 @@ protocol::Input ProtocolSide::Triggered()
         if (m_faults.TakeCancelBeforePacket()) {
             if (m_cancelsSent == 1)
                 return Input::kSecondCancel;
-            if (m_line.Mode() != 1)
+            if (m_line.Mode() != LinkMode::kFramed)
                 return Input::kCancelAnsweredByEnq;
             return m_faults.MoreCancelsBeforePacket() ? Input::kCancelThenCancel
                                                       : Input::kCancelInPlace;
@@ -152,15 +157,17 @@ void ProtocolSide::Pump(uint32_t now)
     m_now = now;
     for (const Unit &unit : m_line.TakeReceived()) {
         m_lastInput = now;
-        if (m_detectText && m_state == State::kAwaitCommand && !m_reader.MidPacket() &&
+        if (m_detectText && CurrentReading() == Reading::kCommand && !m_reader.MidPacket() &&
             BeginsUnannouncedText(unit, m_line.Mode())) {
             Trace("<- unannounced text");
             Fire(Input::kTextAnnounced);
         }
-        if (m_state == State::kTextAwaited || m_state == State::kText) {
-            m_inBytes = unit.data;
+        const Reading reading = CurrentReading();
+        if (reading == Reading::kTextStart || reading == Reading::kText) {
             const bool end = !unit.data.empty() && unit.data.back() == wire::kTextEnd;
-            Fire(end ? Input::kTextEnd : Input::kTextUnit);
+            Arrival text{end ? Input::kTextEnd : Input::kTextUnit};
+            text.bytes = unit.data;
+            Fire(std::move(text));
             continue;
         }
         for (uint8_t byte : unit.data)
@@ -171,7 +178,7 @@ void ProtocolSide::Pump(uint32_t now)
 
 void ProtocolSide::FeedByte(uint8_t byte)
 {
-    if (m_state == State::kChunks) {
+    if (CurrentReading() == Reading::kChunks) {
         m_chunk.push_back(byte);
         if (m_chunk.size() == std::min(m_chunkSize, m_request.size - m_incoming.size()))
             OnChunkComplete();
@@ -184,37 +191,22 @@ void ProtocolSide::FeedByte(uint8_t byte)
         OnControl(item.control);
         return;
     }
-    if (std::optional<Input> input = ReadPacket(item.packet))
-        Fire(*input);
-}
-
-// The PC's turn, where its packets are read (a chunk is no packet).
-bool ProtocolSide::TakesPackets() const
-{
-    switch (m_state) {
-    case State::kAwaitCommand:
-    case State::kCommandEnd:
-    case State::kAwaitRequest:
-    case State::kPutData:
-    case State::kRequestEnd:
-        return true;
-    default:
-        return false;
-    }
+    Fire(ReadPacket(item.packet));
 }
 
 void ProtocolSide::CheckStall()
 {
-    if (m_state == State::kTextAwaited)
+    const Reading reading = CurrentReading();
+    if (reading == Reading::kTextStart)
         return;  // the PC may take its time to begin
-    if (m_state == State::kText) {
+    if (reading == Reading::kText) {
         if (Reached(m_now, m_lastInput + kStallMs)) {
             Trace("<- text broke off after " + std::to_string(m_text.size()) + " bytes");
             Fire(Input::kTextBrokeOff);
         }
         return;
     }
-    const bool midChunk = m_state == State::kChunks && !m_chunk.empty();
+    const bool midChunk = reading == Reading::kChunks && !m_chunk.empty();
     if (!(midChunk || m_reader.MidPacket()) || !Reached(m_now, m_lastInput + kStallMs))
         return;
     Trace(midChunk ? "<- chunk broke off after " + std::to_string(m_chunk.size()) + " bytes"
@@ -222,13 +214,14 @@ void ProtocolSide::CheckStall()
     m_chunk.clear();
     m_reader.Reset();
     // Outside the PC's turn nothing is answered: the handheld awaits an answer.
-    if (TakesPackets() || m_state == State::kChunks)
+    if (protocol::InPcTurn(reading) || reading == Reading::kChunks)
         Fire(Refusal("incomplete"));
 }
 
 void ProtocolSide::OnControl(uint8_t code)
 {
     Trace("<- " + ControlName(code));
+    const bool packetAnswer = CurrentReading() == Reading::kPacketAnswer;
     switch (code) {
     case wire::kEot:
         Fire(Input::kEot);
@@ -237,12 +230,10 @@ void ProtocolSide::OnControl(uint8_t code)
         Fire(Input::kEnq);
         break;
     case wire::kAck:
-        Fire(m_state == State::kOwnPacket && m_faults.TakeRepeatPacket() ? Input::kAckThenRepeat
-                                                                         : Input::kAck);
+        Fire(packetAnswer && m_faults.TakeRepeatPacket() ? Input::kAckThenRepeat : Input::kAck);
         break;
     case wire::kNak:
-        Fire(m_state == State::kOwnPacket && m_sendings >= kSendings ? Input::kLastNak
-                                                                     : Input::kNak);
+        Fire(packetAnswer && m_sendings >= kSendings ? Input::kLastNak : Input::kNak);
         break;
     case wire::kCan:
         Fire(Input::kCan);
@@ -252,8 +243,7 @@ void ProtocolSide::OnControl(uint8_t code)
     }
 }
 
-// Empty for a packet that no state takes.
-std::optional<protocol::Input> ProtocolSide::ReadPacket(const Packet &packet)
+protocol::Arrival ProtocolSide::ReadPacket(const Packet &packet)
 {
     const std::string number = "#" + std::to_string(packet.sequence);
     if (m_faults.TakeNakReceived())
@@ -265,31 +255,33 @@ std::optional<protocol::Input> ProtocolSide::ReadPacket(const Packet &packet)
     if (packet.sequence == 1) {
         if (std::optional<std::string> code = CommandCode(packet.data)) {
             Trace("<- " + Described(packet, "C " + Printable(*code)));
-            m_inCode = *code;
-            return Input::kCommand;
+            Arrival command{Input::kCommand};
+            command.code = *code;
+            return command;
         }
     }
-    if (!TakesPackets()) {
+    const Reading reading = CurrentReading();
+    if (!protocol::InPcTurn(reading)) {
         Trace("<- " + number + " ignored: not the PC's turn");
-        return std::nullopt;
+        return Input::kOutOfTurn;
     }
     if (m_havePrevious && packet.sequence == m_previous) {
         Trace("<- " + number + " again");
         return Input::kRepeat;
     }
-    const bool welcome = (m_state == State::kAwaitRequest || m_state == State::kPutData) &&
+    const bool welcome = (reading == Reading::kRequest || reading == Reading::kPutData) &&
                          packet.sequence == m_expected;
     if (!welcome)
         return Refusal(number + " unexpected");
-    std::optional<Input> taken =
-        m_state == State::kAwaitRequest ? ReadRequest(packet) : ReadPutData(packet);
+    std::optional<Arrival> taken =
+        reading == Reading::kRequest ? ReadRequest(packet) : ReadPutData(packet);
     if (!taken)
         return Refusal(number + " not of the form \"" + PrintableStart(packet.data, 3) +
                        "\" expected");
-    return taken;
+    return std::move(*taken);
 }
 
-std::optional<protocol::Input> ProtocolSide::ReadRequest(const Packet &packet)
+std::optional<protocol::Arrival> ProtocolSide::ReadRequest(const Packet &packet)
 {
     std::optional<Request> request = ParseRequest(m_code, packet.data);
     if (!request)
@@ -298,15 +290,17 @@ std::optional<protocol::Input> ProtocolSide::ReadRequest(const Packet &packet)
                                          (m_operation == Operation::kPutInChunks
                                               ? " size " + std::to_string(request->size)
                                               : "")));
-    m_inRequest = *request;
+    Input input = Input::kRequest;
     if (m_operation == Operation::kPut)
-        return Input::kRequestWithData;
-    if (m_operation == Operation::kPutInChunks && request->size > 0)
-        return Input::kRequestWithChunks;
-    return Input::kRequest;
+        input = Input::kRequestWithData;
+    else if (m_operation == Operation::kPutInChunks && request->size > 0)
+        input = Input::kRequestWithChunks;
+    Arrival arrival{input};
+    arrival.request = std::move(*request);
+    return arrival;
 }
 
-std::optional<protocol::Input> ProtocolSide::ReadPutData(const Packet &packet)
+std::optional<protocol::Arrival> ProtocolSide::ReadPutData(const Packet &packet)
 {
     static const uint8_t kPrefix[] = {'R', 'F', 'D'};
     const std::vector<uint8_t> &data = packet.data;
@@ -314,8 +308,9 @@ std::optional<protocol::Input> ProtocolSide::ReadPutData(const Packet &packet)
         return std::nullopt;
     Trace("<- " + Described(packet, "RFD " + std::to_string(data.size() - sizeof kPrefix) +
                                         " bytes of file"));
-    m_inBytes.assign(data.begin() + sizeof kPrefix, data.end());
-    return Input::kPutData;
+    Arrival arrival{Input::kPutData};
+    arrival.bytes.assign(data.begin() + sizeof kPrefix, data.end());
+    return arrival;
 }
 
 protocol::Input ProtocolSide::Refusal(const std::string &why)
@@ -333,7 +328,9 @@ void ProtocolSide::OnChunkComplete()
         return;
     }
     const bool last = m_incoming.size() + m_chunk.size() == m_request.size;
-    Fire(last ? Input::kLastChunk : Input::kChunk);
+    Arrival chunk{last ? Input::kLastChunk : Input::kChunk};
+    chunk.bytes.swap(m_chunk);
+    Fire(std::move(chunk));
 }
 
 void ProtocolSide::Restart()

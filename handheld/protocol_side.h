@@ -7,9 +7,10 @@
 // time, then sends what the line side has to send, and takes the events
 // (NextEvent) that tell it what the handheld has done.
 //
-// Its states and every transition between them are in protocol_states.h and
-// .cpp; this class reads the input into the table's terms, carries out the
-// actions, and asks the fault hooks (protocol_faults.h) at fixed points.
+// Its states, how each reads its input, and every transition between them are
+// in protocol_states.h and .cpp; this class reads the input into the table's
+// terms as the state's reading says, carries out the actions with what each
+// input brings, and asks the fault hooks (protocol_faults.h) at fixed points.
 //
 // Every packet or control byte goes out as one unit (one data frame numbered
 // 1 in mode 1, raw bytes in modes 0 and 2). Incoming units are read as one
@@ -131,6 +132,8 @@ public:
 private:
     using State = protocol::State;
     using Input = protocol::Input;
+    using Reading = protocol::Reading;
+    using Arrival = protocol::Arrival;
 
     // The handheld's turn as planned when it begins.
     struct Turn {
@@ -141,29 +144,29 @@ private:
     };
 
     // The machine: the only place that changes m_state.
-    void Fire(Input input);
-    bool Step(Input input);
-    Input Triggered();
+    void Fire(Arrival arrival);
+    bool Step(const Arrival &arrival);
+    Input Triggered(Reading reading);
     bool SendReply(protocol::Reply reply);
-    void Perform(protocol::Action action, Input input);
+    void Perform(protocol::Action action, const Arrival &arrival);
 
     // Input, read into the table's terms.
+    Reading CurrentReading() const { return protocol::ReadingOf(m_state); }
     void FeedByte(uint8_t byte);
     void OnControl(uint8_t code);
-    std::optional<Input> ReadPacket(const Packet &packet);
-    std::optional<Input> ReadRequest(const Packet &packet);
-    std::optional<Input> ReadPutData(const Packet &packet);
+    Arrival ReadPacket(const Packet &packet);
+    std::optional<Arrival> ReadRequest(const Packet &packet);
+    std::optional<Arrival> ReadPutData(const Packet &packet);
     Input Refusal(const std::string &why);
     void OnChunkComplete();
     void CheckStall();
-    bool TakesPackets() const;
     std::string DropReason(Input input) const;
 
     // Actions.
-    void StartConversation();
-    void TakeRequest();
-    void TakePutData();
-    void TakeChunk();
+    void StartConversation(const std::string &code);
+    void TakeRequest(const Request &request);
+    void TakePutData(const std::vector<uint8_t> &bytes);
+    void TakeChunk(const std::vector<uint8_t> &chunk);
     void ExpectRequest();
     void AnswerCommand();
     void AnswerRequest();
@@ -175,7 +178,7 @@ private:
     void Finish();
     void Drop(const std::string &why);
     void Reset();
-    void TakeText(bool end);
+    void TakeText(const std::vector<uint8_t> &unit, bool end);
     void RestartLine();
     void Trace(const std::string &line);
 
@@ -197,15 +200,8 @@ private:
     Operation m_operation = Operation::kUnknown;
     Request m_request;
     std::vector<uint8_t> m_incoming;  // the file being put
-    std::vector<uint8_t> m_chunk;
+    std::vector<uint8_t> m_chunk;     // the chunk under way
     std::string m_cancelledReply;  // the reply that a fault put CAN in place of
-
-    // What the input at hand brought, for the action that takes it: the
-    // command's code, the request, the file bytes of a put data packet or a
-    // unit of text.
-    std::string m_inCode;
-    Request m_inRequest;
-    std::vector<uint8_t> m_inBytes;
 
     // The PC's turn.
     uint8_t m_expected = 1;

@@ -10,14 +10,14 @@ namespace handheld {
 
 using protocol::Action;
 
-void ProtocolSide::Perform(Action action, Input input)
+void ProtocolSide::Perform(Action action, const Arrival &arrival)
 {
     switch (action) {
     case Action::kNone: break;
-    case Action::kStartConversation: StartConversation(); break;
-    case Action::kTakeRequest: TakeRequest(); break;
-    case Action::kTakePutData: TakePutData(); break;
-    case Action::kTakeChunk: TakeChunk(); break;
+    case Action::kStartConversation: StartConversation(arrival.code); break;
+    case Action::kTakeRequest: TakeRequest(arrival.request); break;
+    case Action::kTakePutData: TakePutData(arrival.bytes); break;
+    case Action::kTakeChunk: TakeChunk(arrival.bytes); break;
     case Action::kExpectRequest: ExpectRequest(); break;
     case Action::kAnswerCommand: AnswerCommand(); break;
     case Action::kAnswerRequest: AnswerRequest(); break;
@@ -51,15 +51,15 @@ void ProtocolSide::Perform(Action action, Input input)
         Drop("cancelled twice");
         break;
     case Action::kFinish: Finish(); break;
-    case Action::kDrop: Drop(DropReason(input)); break;
+    case Action::kDrop: Drop(DropReason(arrival.input)); break;
     case Action::kEndTurnAndDrop: Reset(); break;
     case Action::kExpectText:
         Reset();
         m_text.clear();
         m_textComplete = false;
         break;
-    case Action::kTakeText: TakeText(false); break;
-    case Action::kEndText: TakeText(true); break;
+    case Action::kTakeText: TakeText(arrival.bytes, false); break;
+    case Action::kEndText: TakeText(arrival.bytes, true); break;
     case Action::kDropText: Reset(); break;
     case Action::kRestart: RestartLine(); break;
     }
@@ -67,19 +67,19 @@ void ProtocolSide::Perform(Action action, Input input)
 
 // --- the PC's turn ---
 
-void ProtocolSide::StartConversation()
+void ProtocolSide::StartConversation(const std::string &code)
 {
     Reset();
-    m_code = m_inCode;
+    m_code = code;
     m_operation = OperationOf(m_code);
     m_havePrevious = true;
     m_previous = 1;
     m_expected = 2;
 }
 
-void ProtocolSide::TakeRequest()
+void ProtocolSide::TakeRequest(const Request &request)
 {
-    m_request = m_inRequest;
+    m_request = request;
     m_havePrevious = true;
     m_previous = m_expected++;
     m_refusals = 0;
@@ -89,19 +89,18 @@ void ProtocolSide::TakeRequest()
         m_store.Remove(m_request.name);
 }
 
-void ProtocolSide::TakePutData()
+void ProtocolSide::TakePutData(const std::vector<uint8_t> &bytes)
 {
-    m_incoming.insert(m_incoming.end(), m_inBytes.begin(), m_inBytes.end());
+    m_incoming.insert(m_incoming.end(), bytes.begin(), bytes.end());
     m_havePrevious = true;
     m_previous = m_expected++;
     m_refusals = 0;
 }
 
-void ProtocolSide::TakeChunk()
+void ProtocolSide::TakeChunk(const std::vector<uint8_t> &chunk)
 {
     m_refusals = 0;
-    m_incoming.insert(m_incoming.end(), m_chunk.begin(), m_chunk.end());
-    m_chunk.clear();
+    m_incoming.insert(m_incoming.end(), chunk.begin(), chunk.end());
 }
 
 void ProtocolSide::ExpectRequest()

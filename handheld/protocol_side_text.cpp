@@ -5,10 +5,10 @@
 
 namespace handheld {
 
-void ProtocolSide::TakeText(bool end)
+void ProtocolSide::TakeText(const std::vector<uint8_t> &unit, bool end)
 {
-    m_text.insert(m_text.end(), m_inBytes.begin(), m_inBytes.end());
-    Trace("<- text " + std::to_string(m_inBytes.size()) + " bytes");
+    m_text.insert(m_text.end(), unit.begin(), unit.end());
+    Trace("<- text " + std::to_string(unit.size()) + " bytes");
     if (!end)
         return;
     m_text.pop_back();
@@ -24,7 +24,7 @@ void ProtocolSide::TakeText(bool end)
 void ProtocolSide::SendText(const std::vector<uint8_t> &text)
 {
     uint16_t sequence = 1;
-    for (std::vector<uint8_t> &unit : TextUnits(text, m_line.Mode() == 1)) {
+    for (std::vector<uint8_t> &unit : TextUnits(text, m_line.Mode() == LinkMode::kFramed)) {
         Trace("-> text " + std::to_string(unit.size()) + " bytes");
         Emit(std::move(unit), sequence);
         if (sequence != wire::kUnnumbered)  // once unnumbered, the PC takes only unnumbered ones

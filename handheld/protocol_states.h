@@ -1,11 +1,22 @@
 // The states of the handheld's protocol side, the inputs that move it, and
-// what a transition may send and do. The transitions themselves are one
-// table, in protocol_states.cpp: each row reads "in this state, on this
-// input, send this reply, do this, go to that state", in the order in which a
-// conversation meets them on the wire. A pair of state and input that no row
-// names is ignored: nothing is sent and the state stays.
+// what a transition may send and do. Two tables, in protocol_states.cpp,
+// decide everything that depends on the state:
+//  - how each state reads what comes in (its Reading), and so which inputs it
+//    can be given at all;
+//  - the transitions: each row reads "in this state, on this input, send this
+//    reply, do this, go to that state", in the order in which a conversation
+//    meets them on the wire.
+// Every input that a state can be given has a row: one that lets it pass
+// (nothing sent, the state kept) says so.
 #ifndef TESSALINK_HANDHELD_PROTOCOL_STATES_H
 #define TESSALINK_HANDHELD_PROTOCOL_STATES_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "operation_texts.h"
 
 namespace handheld {
 namespace protocol {
@@ -33,16 +44,35 @@ enum class State {
     kTextAwaited,   // its first unit awaited
     kText,          // under way, up to its end mark
 
-    // In rows only: as a source, any state; as a target, the same state.
+    // In rows only, after every state: as a source, any state; as a target,
+    // the same state.
     kAny,
     kStay,
 };
 
-// A passing state is left at once, by the input that Triggered gives.
-inline bool IsPassing(State state)
-{
-    return state == State::kOwnTurn || state == State::kTurnOver;
-}
+// How a state reads what comes in.
+enum class Reading {
+    // The PC's turn: its packets, by number, and its control bytes; a packet
+    // that breaks off is refused. A packet numbered as expected is welcome as
+    kCommand,       // nothing (only a command counts); text may begin unannounced
+    kTurnEnd,       // nothing: the PC's EOT is due
+    kRequest,       // the request
+    kPutData,       // "RFD" + file bytes
+    // The handheld's turn: the PC's control bytes. Of its packets only a
+    // command or a damaged one counts; the rest, and one that breaks off,
+    // are let go.
+    kAnswer,
+    kPacketAnswer,  // to a packet sent: an ACK may repeat it, a NAK may be the last
+    // "DL": unframed bytes, counted into chunks; one that breaks off is refused.
+    kChunks,
+    // Units of the text stream, as they come.
+    kTextStart,     // the PC may take its time to begin
+    kText,          // silence before the end mark breaks it off
+    // Passing states, left at once by the input that Triggered gives: the
+    // next step of the handheld's turn, or what follows the turn.
+    kOwnTurn,
+    kTurnOver,
+};
 
 enum class Input {
     // A packet from the PC, sound unless said otherwise.
@@ -54,6 +84,7 @@ enum class Input {
     kPutData,             // "RFD" + file bytes, numbered as expected
     kRefused,             // damaged, unexpected or not of its form, or broken off
     kLastRefusal,         // the same, the third in a row
+    kOutOfTurn,           // sound, but neither a command nor in the PC's turn
     // A chunk of "DL".
     kChunk,
     kLastChunk,           // completes the size announced
@@ -85,6 +116,21 @@ enum class Input {
     kCancelThenCancel,    // the same, and a second CAN due at once (mode 1)
     kSecondCancel,        // a second CAN in one turn: the conversation ends
     kReplyCancelled,      // CAN was sent in place of a transition's reply
+};
+
+// The last input, for the checks that go through every one.
+constexpr Input kLastInput = Input::kReplyCancelled;
+
+// An input as the machine is given it, with what it brings for the action
+// that takes it; the fields that it does not bring stay empty.
+struct Arrival {
+    Arrival(Input given) : input(given) {}  // an input that brings nothing
+
+    Input input;
+    std::string code;            // kCommand: the command's code
+    Request request;             // kRequest, kRequestWithData, kRequestWithChunks
+    std::vector<uint8_t> bytes;  // kPutData: the file bytes; kChunk, kLastChunk:
+                                 // the chunk; kTextUnit, kTextEnd: the unit
 };
 
 // The control byte a transition answers with, before its action.
@@ -131,9 +177,28 @@ struct Transition {
     State to;
 };
 
+Reading ReadingOf(State state);
+// Whether a state that reads so holds the PC's turn, where its packets are
+// read by number and refused when they break off.
+bool InPcTurn(Reading reading);
+bool IsPassing(State state);
+// Whether a state can be given this input: one that its reading gives, or
+// one that comes in any state (from the driver, or a reply cancelled).
+bool Takes(State state, Input input);
+
 // The first row for this state and input (rows for any state come last);
-// null when there is none.
+// null when there is none, which the table allows only for an input that
+// the state is never given.
 const Transition *FindTransition(State state, Input input);
+
+// Every row, for the checks of the table as a whole.
+struct TransitionRows {
+    const Transition *first;
+    size_t count;
+    const Transition *begin() const { return first; }
+    const Transition *end() const { return first + count; }
+};
+TransitionRows AllTransitions();
 
 }  // namespace protocol
 }  // namespace handheld

@@ -8,11 +8,11 @@ const char kUnannouncedTextRule[] =
     "modes 0 and 2: a first byte other than SOH and the control bytes EOT, ENQ, ACK, NAK, CAN; "
     "mode 1: a numbered frame, or the end mark alone";
 
-bool BeginsUnannouncedText(const Unit &unit, int mode)
+bool BeginsUnannouncedText(const Unit &unit, LinkMode mode)
 {
     if (unit.data.empty())
         return false;
-    if (mode == 1)
+    if (mode == LinkMode::kFramed)
         return unit.sequence != wire::kUnnumbered ||
                unit.data == std::vector<uint8_t>{wire::kTextEnd};
     switch (unit.data.front()) {

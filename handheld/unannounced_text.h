@@ -13,7 +13,7 @@
 
 namespace handheld {
 
-bool BeginsUnannouncedText(const Unit &unit, int mode);
+bool BeginsUnannouncedText(const Unit &unit, LinkMode mode);
 
 // The rule above in a sentence, for the emulator's help.
 extern const char kUnannouncedTextRule[];

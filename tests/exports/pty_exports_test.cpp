@@ -76,7 +76,7 @@ protected:
         Resolve(api.TextRecv, "KIVO_AppTextRecv");
         pty = std::make_unique<PtyPair>(kCom);
         ASSERT_TRUE(pty->ok());
-        side = std::make_unique<handheld::LineSide>(mode);
+        side = std::make_unique<handheld::LineSide>(static_cast<LinkMode>(mode));
         protocol = std::make_unique<handheld::ProtocolSide>(*side, store);
         driver = std::make_unique<PtyHandheld>(pty->master(), *side, PtyHandheld::OnUnit(),
                                                [this](uint32_t now) { Pump(now); });

@@ -37,7 +37,7 @@ void PrintTo(const Sent &s, std::ostream *out)
 
 class Wire {
 public:
-    explicit Wire(int mode) : side(mode) {}
+    explicit Wire(int mode) : side(static_cast<LinkMode>(mode)) {}
 
     void Pc(const Bytes &bytes) { side.OnBytes(now, bytes.data(), bytes.size()); }
     void At(uint32_t ms)

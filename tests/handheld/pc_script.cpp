@@ -81,7 +81,7 @@ Script HandheldTurn(const std::vector<Bytes> &packets)
     return script;
 }
 
-Line::Line(int mode, size_t piece) : side(mode), m_piece(piece)
+Line::Line(int mode, size_t piece) : side(static_cast<LinkMode>(mode)), m_piece(piece)
 {
     protocol.SetTrace([this](const std::string &line) { trace.push_back(line); });
 }
@@ -108,7 +108,7 @@ void Line::Pass(uint32_t ms)
 
 Bytes Line::Write(const Bytes &bytes)
 {
-    return side.Mode() == 1 ? WriteFramed(bytes) : WriteRaw(bytes);
+    return side.Mode() == LinkMode::kFramed ? WriteFramed(bytes) : WriteRaw(bytes);
 }
 
 Bytes Line::WriteRaw(const Bytes &bytes)

@@ -132,7 +132,7 @@ protected:
         KIVO_SetMode(1);
         line.AttachPeer(&peer);
     }
-    handheld::LineSide side{1};
+    handheld::LineSide side{LinkMode::kFramed};
     SimHandheld peer{side};
     bool sent = false;
 };

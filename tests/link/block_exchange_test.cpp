@@ -63,7 +63,7 @@ protected:
         return sizes;
     }
 
-    handheld::LineSide side{1};
+    handheld::LineSide side{LinkMode::kFramed};
     SimHandheld peer{side};
     ComLineSeam port;
     uint8_t buffer[1024] = {};

@@ -27,7 +27,7 @@ class Connection : public SimFixture {
 protected:
     void StartHandheld(int mode)
     {
-        side = std::make_unique<handheld::LineSide>(mode);
+        side = std::make_unique<handheld::LineSide>(static_cast<LinkMode>(mode));
         peer = std::make_unique<SimHandheld>(*side);
         line.AttachPeer(peer.get());
         port.SetMode(mode);

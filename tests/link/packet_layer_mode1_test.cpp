@@ -44,7 +44,7 @@ protected:
         peer.Flush(line);
     }
 
-    handheld::LineSide side{1};
+    handheld::LineSide side{LinkMode::kFramed};
     SimHandheld peer{side};
     LinkProtocolSeam link;
     std::vector<Bytes> units;

@@ -24,7 +24,7 @@ TEST(PtyBlockExchange, ConnectSendReceiveDisconnectInModeOne)
         sent[i] = static_cast<uint8_t>(i * 13 + 1);
     const std::vector<uint8_t> reply = {'D', 'O', 'N', 'E'};
 
-    handheld::LineSide side(1);
+    handheld::LineSide side(LinkMode::kFramed);
     size_t bytesIn = 0;
     PtyHandheld handheldThread(pty.master(), side,
                                [&](handheld::LineSide &s, const handheld::Unit &unit) {

@@ -68,10 +68,10 @@ inline ExportArgs PrepareConversation(HandheldOnLine &handheld, SimLine &line,
         args.local = dir.Path("text.out");
         const unsigned opens = line.OpenCount();
         const unsigned switches = handheld.side.SwitchesSeen();
-        const int mode = handheld.side.Mode();
+        const LinkMode mode = handheld.side.Mode();
         handheld.peer.SetPump([&handheld, &line, text = what.data, opens, switches, mode,
                                sent = false](uint32_t now) mutable {
-            const bool ready = mode == 1 ? handheld.side.SwitchesSeen() > switches
+            const bool ready = mode == LinkMode::kFramed ? handheld.side.SwitchesSeen() > switches
                                          : line.OpenCount() > opens;
             if (!sent && ready) {
                 sent = true;

@@ -85,7 +85,7 @@ private:
 // The whole handheld at the far end of a simulated line: its line side and
 // protocol side, a file store in memory, and the driver between them.
 struct HandheldOnLine {
-    explicit HandheldOnLine(int mode) : side(mode), protocol(side, store), peer(side)
+    explicit HandheldOnLine(int mode) : side(static_cast<LinkMode>(mode)), protocol(side, store), peer(side)
     {
         peer.SetPump([this](uint32_t now) { protocol.Pump(now); });
     }

@@ -33,7 +33,7 @@ uint64_t NowUs()
 Emulator::Emulator(LineDevice &device, handheld::FileStore &store, const EmulatorSettings &settings)
     : m_device(device),
       m_settings(settings),
-      m_side(settings.mode),
+      m_side(static_cast<LinkMode>(settings.mode)),
       m_protocol(m_side, store),
       m_pacer(settings.paceBaud)
 {
