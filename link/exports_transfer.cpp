@@ -36,17 +36,19 @@ int ReleaseAfter(int result, bool release)
     return result;
 }
 
-int32_t PutOne(PutKind kind, bool release, const char *path, const char *name, KIVO_HWND window)
+int32_t PutOne(const char *exportName, PutKind kind, bool release, const char *path,
+               const char *name, KIVO_HWND window)
 {
-    const ExportCall call{EntryOf(kind), window, RefusedWithout(name)};
+    const ExportCall call{exportName, EntryOf(kind), window, RefusedWithout(name)};
     return RunExport(call, {path, FileAccess::kRead}, [&](CCallerFile &file) {
         return ReleaseAfter(Put(kind, file, name, window), release);
     });
 }
 
-int32_t PutList(PutKind kind, bool release, const char *paths, const char *names, KIVO_HWND window)
+int32_t PutList(const char *exportName, PutKind kind, bool release, const char *paths,
+                const char *names, KIVO_HWND window)
 {
-    const ExportCall call{EntryOf(kind), window,
+    const ExportCall call{exportName, EntryOf(kind), window,
                           paths == nullptr ? KIVO_ERR_NO_CONNECTION : RefusedWithout(names)};
     return RunExport(call, [&] {
         CNameList localPaths(paths);
@@ -76,7 +78,8 @@ extern "C" {
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkFileList(const char *path, const char *argument, KIVO_HWND window)
 {
-    const ExportCall call{EntrySwitch::kModeZero, window, RefusedWithout(argument)};
+    const ExportCall call{"KIVO_LinkFileList", EntrySwitch::kModeZero, window,
+                          RefusedWithout(argument)};
     return RunExport(call, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
         return g_link.FileList(file, argument, WindowOf(window));
     });
@@ -84,7 +87,7 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkFileList(const char *path, const char *argum
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkGetFile(const char *path, const char *name, KIVO_HWND window)
 {
-    const ExportCall call{EntrySwitch::kModeZero, window, RefusedWithout(name)};
+    const ExportCall call{"KIVO_LinkGetFile", EntrySwitch::kModeZero, window, RefusedWithout(name)};
     return RunExport(call, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
         return g_link.GetFile(file, name, WindowOf(window));
     });
@@ -92,55 +95,56 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkGetFile(const char *path, const char *name, 
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile(const char *path, const char *name, KIVO_HWND window)
 {
-    return PutOne(PutKind::kPackets, true, path, name, window);
+    return PutOne("KIVO_LinkPutFile", PutKind::kPackets, true, path, name, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFileEx(const char *path, const char *name, KIVO_HWND window)
 {
-    return PutOne(PutKind::kPackets, false, path, name, window);
+    return PutOne("KIVO_LinkPutFileEx", PutKind::kPackets, false, path, name, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile2(const char *path, const char *name, KIVO_HWND window)
 {
-    return PutOne(PutKind::kChunks, true, path, name, window);
+    return PutOne("KIVO_LinkPutFile2", PutKind::kChunks, true, path, name, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile2Ex(const char *path, const char *name, KIVO_HWND window)
 {
-    return PutOne(PutKind::kChunks, false, path, name, window);
+    return PutOne("KIVO_LinkPutFile2Ex", PutKind::kChunks, false, path, name, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles(const char *paths, const char *names, KIVO_HWND window)
 {
-    return PutList(PutKind::kPackets, true, paths, names, window);
+    return PutList("KIVO_LinkPutFiles", PutKind::kPackets, true, paths, names, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFilesEx(const char *paths, const char *names,
                                                KIVO_HWND window)
 {
-    return PutList(PutKind::kPackets, false, paths, names, window);
+    return PutList("KIVO_LinkPutFilesEx", PutKind::kPackets, false, paths, names, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2(const char *paths, const char *names, KIVO_HWND window)
 {
-    return PutList(PutKind::kChunks, true, paths, names, window);
+    return PutList("KIVO_LinkPutFiles2", PutKind::kChunks, true, paths, names, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2Ex(const char *paths, const char *names,
                                                 KIVO_HWND window)
 {
-    return PutList(PutKind::kChunks, false, paths, names, window);
+    return PutList("KIVO_LinkPutFiles2Ex", PutKind::kChunks, false, paths, names, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkDelFile(const char *name, KIVO_HWND window)
 {
-    return RunExport({EntrySwitch::kModeZero, window, RefusedWithout(name)},
-                     [&] { return g_link.DelFile(name, WindowOf(window)); });
+    const ExportCall call{"KIVO_LinkDelFile", EntrySwitch::kModeZero, window,
+                          RefusedWithout(name)};
+    return RunExport(call, [&] { return g_link.DelFile(name, WindowOf(window)); });
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkRelease(KIVO_HWND window)
 {
-    return RunExport({EntrySwitch::kModeZero, window},
+    return RunExport({"KIVO_LinkRelease", EntrySwitch::kModeZero, window},
                      [&] { return g_link.Release(WindowOf(window)); });
 }
 
