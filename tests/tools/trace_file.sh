@@ -7,30 +7,14 @@
 # be written fails nothing, and without the variable nothing is written.
 set -uo pipefail
 cli=$1 emulator=$2
-work=$(mktemp -d /tmp/tessalink-trace-XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2> /dev/null && wait "$pid" 2> /dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-. "$(dirname "$0")/../support/checks.sh"
-
-export XDG_CONFIG_HOME=$work/config
-unset TESSALINK_COM1 TESSALINK_COM2 TESSALINK_MODE TESSALINK_BAUD TESSALINK_TIMEOUT \
-  TESSALINK_SEND_BLOCK TESSALINK_RECV_BLOCK TESSALINK_TRACE
+. "$(dirname "$0")/../support/emulated_handhelds.sh"
 
 for mode in 0 1 2; do
   mkdir -p "$work/dir$mode"
   head -c 600 /dev/zero | tr '\0' 'm' > "$work/dir$mode/MEMO.TXT"
-  "$emulator" --mode "$mode" --dir "$work/dir$mode" --print-env-file "$work/env$mode" -v \
-    > "$work/emulator$mode.log" 2>&1 &
-  pids+=($!)
+  start_emulator "$mode"
 done
-for mode in 0 1 2; do
-  for _ in $(seq 100); do [ -s "$work/env$mode" ] && break; sleep 0.1; done
-  [ -s "$work/env$mode" ] || { echo "emulator $mode did not start"; cat "$work/emulator$mode.log"; exit 1; }
-done
+await_emulators 0 1 2
 
 has() { grep -qxF -- "$2" "$1" || { echo "  $1 lacks: $2"; head -n 30 "$1"; return 1; }; }
 # The packet lines ("-> #1 C FF (3 bytes)"), in mode 1 taken from the frames
@@ -49,7 +33,7 @@ times_go_forward() {
 }
 
 for mode in 0 1 2; do
-  device=$(cut -d= -f2 "$work/env$mode")
+  device_var=device$mode device=${!device_var}
   trace=$work/trace$mode.txt
   check "mode $mode: list with --trace" "$cli" list --mode "$mode" --device "$device" --trace "$trace" -o "$work/list$mode"
   check "mode $mode: get with TESSALINK_TRACE" env TESSALINK_TRACE="$trace" \
@@ -86,7 +70,7 @@ done
 
 # A trace file that cannot be written fails nothing; without the variable
 # nothing is written.
-device=$(cut -d= -f2 "$work/env0")
+device=$device0
 check "an unwritable trace fails nothing" "$cli" release --mode 0 --device "$device" --trace "$work/no/such/dir/trace"
 check "... and is not made" test ! -e "$work/no/such/dir/trace"
 lines=$(wc -l < "$work/trace0.txt")
