@@ -54,6 +54,14 @@ public:
         return m_sim.OpenFile(path, access);
     }
     bool FileExists(const char *path) override { return m_sim.FileExists(path); }
+    std::unique_ptr<PlatformFile> OpenAppendFile(const char *path) override
+    {
+        return m_sim.OpenAppendFile(path);
+    }
+    bool GetEnvironment(const char *name, std::string &value) override
+    {
+        return m_sim.GetEnvironment(name, value);
+    }
     uint32_t TickCount() override { return m_sim.TickCount(); }
     intptr_t SendWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                                intptr_t lParam) override

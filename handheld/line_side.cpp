@@ -1,6 +1,7 @@
 #include "line_side.h"
 
 #include "due_time.h"
+#include "link/trace_decoder.h"
 #include "packet_wire.h"
 
 namespace handheld {
@@ -16,12 +17,6 @@ constexpr uint32_t kSynWaitMs = 500;      // ENQ again after this long without S
 constexpr uint32_t kAckWaitMs = 1000;
 constexpr unsigned kAttempts = 3;
 constexpr unsigned kMaxEnqRepeats = 720;  // six minutes of ENQ every 500 ms
-
-std::string Number(uint16_t sequence)
-{
-    return sequence == wire::kUnnumbered ? std::string("unnumbered")
-                                         : "#" + std::to_string(sequence);
-}
 
 }  // namespace
 
@@ -190,7 +185,7 @@ void LineSide::OnControl(uint8_t code)
             if (TakeCancel(Outgoing::kData))
                 break;
             const bool wrongSum = m_faults.TakeCorruptSum();
-            Trace("-> data " + Number(unit.sequence) + " length " + std::to_string(unit.data.size()) +
+            Trace("-> " + TraceFrameText(unit.sequence, unit.data.size()) +
                   (wrongSum ? " (wrong sum)" : ""));
             Emit(BuildDataFrame(unit.data, unit.sequence, m_style, wrongSum));
             m_sendState = SendState::kAwaitAck;
@@ -221,7 +216,7 @@ void LineSide::OnControl(uint8_t code)
 
 void LineSide::OnDataFrame(const Frame &frame)
 {
-    Trace("<- data " + Number(frame.sequence) + " length " + std::to_string(frame.data.size()) +
+    Trace("<- " + TraceFrameText(frame.sequence, frame.data.size()) +
           (frame.sumMatches ? "" : " (wrong sum)"));
     bool refuse = !frame.sumMatches || (frame.subKind >> 4) != 1;
     if (m_faults.TakeRefuseFrame())

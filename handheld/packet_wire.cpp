@@ -1,27 +1,13 @@
 #include "packet_wire.h"
 
-#include <cstdio>
-
+#include "link/trace_decoder.h"
 #include "wire_fields.h"
 
 namespace handheld {
 
 std::string ControlName(uint8_t code)
 {
-    switch (code) {
-    case wire::kSoh: return "SOH";
-    case wire::kEot: return "EOT";
-    case wire::kEnq: return "ENQ";
-    case wire::kAck: return "ACK";
-    case wire::kNak: return "NAK";
-    case wire::kSyn: return "SYN";
-    case wire::kCan: return "CAN";
-    default: {
-        char text[8];
-        std::snprintf(text, sizeof text, "0x%02X", code);
-        return text;
-    }
-    }
+    return TraceControlName(code);
 }
 
 bool Packet::ChecksumMatches() const

@@ -21,9 +21,10 @@ constexpr unsigned kRefusals = 3;  // the PC gives up after its third sending re
 constexpr unsigned kSendings = 3;  // the PC gives up after its third NAK
 constexpr size_t kSmallestReply = 4;
 
-std::string Described(const Packet &packet, const std::string &summary)
+// A packet of the PC's, as the trace describes it.
+std::string Described(const Packet &packet)
 {
-    return DescribedPacket(packet.sequence, summary, packet.data.size());
+    return DescribedPacket(TraceSender::kPc, packet.sequence, packet.data);
 }
 
 }  // namespace
@@ -254,7 +255,7 @@ protocol::Arrival ProtocolSide::ReadPacket(const Packet &packet)
         return Refusal(number + " with a wrong checksum");
     if (packet.sequence == 1) {
         if (std::optional<std::string> code = CommandCode(packet.data)) {
-            Trace("<- " + Described(packet, "C " + Printable(*code)));
+            Trace("<- " + Described(packet));
             Arrival command{Input::kCommand};
             command.code = *code;
             return command;
@@ -286,10 +287,7 @@ std::optional<protocol::Arrival> ProtocolSide::ReadRequest(const Packet &packet)
     std::optional<Request> request = ParseRequest(m_code, packet.data);
     if (!request)
         return std::nullopt;
-    Trace("<- " + Described(packet, "R " + Printable(m_code) + " " + Printable(request->name) +
-                                         (m_operation == Operation::kPutInChunks
-                                              ? " size " + std::to_string(request->size)
-                                              : "")));
+    Trace("<- " + Described(packet));
     Input input = Input::kRequest;
     if (m_operation == Operation::kPut)
         input = Input::kRequestWithData;
@@ -306,8 +304,7 @@ std::optional<protocol::Arrival> ProtocolSide::ReadPutData(const Packet &packet)
     const std::vector<uint8_t> &data = packet.data;
     if (data.size() < sizeof kPrefix || !std::equal(kPrefix, kPrefix + sizeof kPrefix, data.begin()))
         return std::nullopt;
-    Trace("<- " + Described(packet, "RFD " + std::to_string(data.size() - sizeof kPrefix) +
-                                        " bytes of file"));
+    Trace("<- " + Described(packet));
     Arrival arrival{Input::kPutData};
     arrival.bytes.assign(data.begin() + sizeof kPrefix, data.end());
     return arrival;

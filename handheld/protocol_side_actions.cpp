@@ -178,7 +178,7 @@ void ProtocolSide::SendOwnPacket()
     const ProtocolFaults::Damage damage = m_faults.TakeDamage();
     const uint8_t sequence = static_cast<uint8_t>(m_ownSequence + (damage.wrongNumber ? 1 : 0));
     ++m_sendings;
-    Trace("-> " + DescribedPacket(sequence, PrintableStart(data, 3), data.size()) +
+    Trace("-> " + DescribedPacket(TraceSender::kHandheld, sequence, data) +
           damage.Described());
     m_lastSent = BuildPacket(sequence, data, damage.flaws);
     Emit(m_lastSent);

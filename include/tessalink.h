@@ -19,6 +19,13 @@
  * convention (__cdecl). POSIX: see KIVO_WINDOW for the window handle, and the
  * environment variables TESSALINK_COM<n> for the device that "COM<n>" opens
  * (default /dev/ttyS<n-1>).
+ *
+ * Trace: when the environment variable TESSALINK_TRACE names a file, each
+ * link export appends to it a line for its start, one for each packet, mode-1
+ * frame and control byte it sends or receives (the milliseconds since the
+ * call began, "->" or "<-", the decoded fields), and one for its result. The
+ * variable is read at the start of every call. A file that cannot be written
+ * never changes a result; unset, the trace costs nothing.
  */
 #ifndef TESSALINK_H
 #define TESSALINK_H

@@ -36,10 +36,12 @@ int CLinkProtocol::SendAppText(CCallerFile &input, WindowHandle window)
             CountSent(sent, n);
             if (piece[n - 1] == kEndOfText)
                 --n;  // the stream's own end mark is sent once, at the end
+            CallTrace().Bytes(TraceDirection::kSent, "text", static_cast<unsigned>(n));
             Send(piece, static_cast<unsigned>(n));
             NotifyProgress(n, m_totalSize);
         }
         NumberBlocksFrom(kUnnumbered);  // the end mark goes unnumbered
+        CallTrace().Step(TraceDirection::kSent, "end of text");
         SendByte(kEndOfText);
     });
 }
@@ -66,9 +68,12 @@ int CLinkProtocol::ReceiveAppText(CLinkFile &output, WindowHandle window)
                 received += step;
             }
             if (n > 0) {
+                CallTrace().Bytes(TraceDirection::kReceived, "text", static_cast<unsigned>(n));
                 output.Write(text, static_cast<size_t>(n));
-                if (text[n - 1] == kEndOfText)
+                if (text[n - 1] == kEndOfText) {
+                    CallTrace().Step(TraceDirection::kReceived, "end of text");
                     return;
+                }
                 silence.Restart();
             } else if (GetMode() != LinkMode::kFramed && silence.Passed()) {
                 throw CMyException(KIVO_ERR_BLOCK_RECV);

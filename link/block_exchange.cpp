@@ -86,14 +86,13 @@ void CComLine::SendBlock(const uint8_t *data, unsigned count)
 int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWaitMs,
                           uint8_t expected)
 {
-    const uint8_t frame[kControlFrameSize] = {0, 0, 0, 0, 0, kFrameSync, kKindControl, code};
     if (totalWaitMs == 0) {
-        Write(frame, sizeof frame);
+        SendControlFrame(code);
         return 1;
     }
     const CDeadline total(totalWaitMs);
     for (;;) {
-        Write(frame, sizeof frame);
+        SendControlFrame(code);
         for (;;) {
             uint8_t reply = ReceiveControl(replyWaitMs);
             if (reply == expected)
@@ -109,6 +108,13 @@ int CComLine::SendControl(uint8_t code, uint32_t totalWaitMs, uint32_t replyWait
     }
 }
 
+void CComLine::SendControlFrame(uint8_t code)
+{
+    const uint8_t frame[kControlFrameSize] = {0, 0, 0, 0, 0, kFrameSync, kKindControl, code};
+    m_trace.Control(TraceDirection::kSent, code);
+    Write(frame, sizeof frame);
+}
+
 void CComLine::SendDataFrame(const uint8_t *data, unsigned count)
 {
     // The whole frame in one write: written piece by piece, each piece may
@@ -118,6 +124,7 @@ void CComLine::SendDataFrame(const uint8_t *data, unsigned count)
         0, 0, 0, 0, 0, kFrameSync, kKindData, kDataSubKind};
     if (count > kMaxBlockData)
         count = kMaxBlockData;
+    m_trace.Frame(TraceDirection::kSent, m_txSeq, data, count, nullptr);
     uint8_t *fields = frame + kDataFieldsAt;
     PutLe16(fields + kFieldNumberAt, m_txSeq);
     std::memcpy(fields + kFieldFixedAt, kDataFixedBytes, sizeof kDataFixedBytes);
@@ -160,6 +167,7 @@ uint8_t CComLine::ReceiveControl(uint32_t waitMs)
     uint8_t code = 0;
     if (!ReadFrameBytes(&code, 1))
         return kNoControl;
+    m_trace.Control(TraceDirection::kReceived, code);
     if (code == kCan)
         throw CMyException(KIVO_ERR_BLOCK_CANCEL);
     return code;
@@ -185,8 +193,10 @@ uint8_t CComLine::ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t 
 
     // The block and the zero byte after it must fit: a longer frame is read
     // off the line and refused, never stored beyond the buffer.
-    if (buffer == nullptr || length >= capacity)
+    if (buffer == nullptr || length >= capacity) {
+        m_trace.Frame(TraceDirection::kReceived, seq, nullptr, length, "too long: refused");
         return DropFrameBytes(length + kBlockChecksumSize) ? kNak : kNoControl;
+    }
     if (!ReadFrameBytes(buffer, length))
         return kNoControl;
     buffer[length] = 0;
@@ -194,7 +204,10 @@ uint8_t CComLine::ReceiveDataFrame(uint8_t *buffer, unsigned capacity, uint32_t 
     if (!ReadFrameBytes(sumBytes, sizeof sumBytes))
         return kNoControl;
     const bool numberOk = seq == kUnnumbered || seq == m_rxSeq;
-    if (!numberOk || Le16(sumBytes) != Sum16(buffer, length))
+    const bool sumOk = Le16(sumBytes) == Sum16(buffer, length);
+    m_trace.Frame(TraceDirection::kReceived, seq, buffer, length,
+                  !numberOk ? "unexpected number" : !sumOk ? "wrong sum" : nullptr);
+    if (!numberOk || !sumOk)
         return kNak;
     m_rxLength = static_cast<uint16_t>(length);
     if (seq == kUnnumbered)
@@ -263,7 +276,10 @@ int CComLine::HuntFrame(uint32_t waitMs, int wantedKind)
 void CComLine::SkipControlFrame()
 {
     uint8_t code = 0;
-    if (ReadFrameBytes(&code, 1) && code == kCan)
+    if (!ReadFrameBytes(&code, 1))
+        return;
+    m_trace.Control(TraceDirection::kReceived, code);
+    if (code == kCan)
         throw CMyException(KIVO_ERR_BLOCK_CANCEL);
 }
 
@@ -273,7 +289,10 @@ void CComLine::SkipDataFrame()
     if (!ReadFrameBytes(subKindAndFields, sizeof subKindAndFields))
         return;
     const uint8_t *fields = subKindAndFields + 1;
-    DropFrameBytes(Le16(fields + kFieldLengthAt) + kBlockChecksumSize);
+    const unsigned length = Le16(fields + kFieldLengthAt);
+    m_trace.Frame(TraceDirection::kReceived, Le16(fields + kFieldNumberAt), nullptr, length,
+                  "passed over");
+    DropFrameBytes(length + kBlockChecksumSize);
 }
 
 bool CComLine::ReadFrameBytes(void *buffer, unsigned count)

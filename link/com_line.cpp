@@ -63,6 +63,16 @@ int CComLine::SetXon(int index, int on)
     return 1;
 }
 
+void CComLine::BeginTrace(const char *call) noexcept
+{
+    if (m_mode == LinkMode::kNone) {
+        m_trace.Begin(call, -1, 0, 0);
+        return;
+    }
+    const PortSetting &setting = m_settings[ModeIndex(m_mode)];
+    m_trace.Begin(call, ModeIndex(m_mode), setting.port, setting.baud);
+}
+
 void CComLine::BuildLineState(int index)
 {
     LineState &state = m_lineState[index];

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "call_trace.h"
 #include "com_port.h"
 #include "link_mode.h"
 
@@ -53,7 +54,15 @@ public:
     // fit); the time-out plays no part. Returns the number of bytes received.
     int Receive(void *buffer, unsigned count, unsigned timeoutMs);
 
+    // --- the trace of one export call (see CCallTrace) ---
+    // Starts it if the caller's environment asks for one, naming the call and
+    // the line of the selected mode.
+    void BeginTrace(const char *call) noexcept;
+    void EndTrace(int result) noexcept { m_trace.End(result); }
+
 protected:
+    CCallTrace &CallTrace() { return m_trace; }
+
     // The blocks sent from now on carry the numbers first, first + 1, ...
     // counting on after each acknowledged block; kUnnumbered sends them
     // unnumbered.
@@ -91,6 +100,7 @@ private:
     void SendBlock(const uint8_t *data, unsigned count);
     void ReceiveBlock(uint8_t *buffer, unsigned capacity);
     int HuntFrame(uint32_t waitMs, int wantedKind);
+    void SendControlFrame(uint8_t code);
     void SendDataFrame(const uint8_t *data, unsigned count);
     void SkipDataFrame();
     void SkipControlFrame();
@@ -107,6 +117,7 @@ private:
     uint16_t m_rxLength;
     uint16_t m_txSeq;
     uint16_t m_rxSeq;
+    CCallTrace m_trace;
 };
 
 #endif

@@ -63,15 +63,22 @@ bool CComLine::Probe()
     Pause(kProbeRtsBackMs);
     DropDtr();
     const uint8_t probe = kProbeByte;
+    m_trace.Step(TraceDirection::kSent, "probe");
     WriteOnce(&probe, 1);
     // The handheld has exactly this long to answer: one read, no waiting.
     Pause(kProbeAnswerMs);
     uint8_t answer = 0;
-    return ReadArrived(&answer, 1) == 1 && (answer == kProbeAnswerA || answer == kProbeAnswerB);
+    if (ReadArrived(&answer, 1) != 1) {
+        m_trace.Step(TraceDirection::kReceived, "no answer to the probe");
+        return false;
+    }
+    m_trace.Control(TraceDirection::kReceived, answer);
+    return answer == kProbeAnswerA || answer == kProbeAnswerB;
 }
 
 int CComLine::SwitchLine()
 {
+    m_trace.Step(TraceDirection::kSent, "switch sequence");
     WriteOnce(kSwitchSequence, sizeof kSwitchSequence);
     DiscardInput();
     Pause(kSwitchPauseMs);

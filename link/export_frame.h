@@ -29,6 +29,7 @@ inline WindowHandle WindowOf(KIVO_HWND window)
 
 // What the frame knows of an export's call before it runs it.
 struct ExportCall {
+    const char *name;  // the export's, for the trace
     EntrySwitch entry;
     KIVO_HWND window;
     // The result that refuses the call before anything is opened or changed
@@ -97,10 +98,9 @@ int RunConnected(Operation &&operation) noexcept
     return g_link.Disconnect(FrameResultOf(operation));
 }
 
-// The whole frame around body, which opens what it needs and runs the
-// connection. Every way out of an export passes here.
+// The frame's switches, its refusals and the result of body.
 template <typename Body>
-int RunFrame(const ExportCall &call, Body &&body) noexcept
+int RunFrameSwitched(const ExportCall &call, Body &&body) noexcept
 {
     const CallerWindowHeld window(call.window);
     if (call.refusal != 0)
@@ -110,6 +110,18 @@ int RunFrame(const ExportCall &call, Body &&body) noexcept
     const int result =
         BlockSizesAllowRun(call.entry) ? FrameResultOf(body) : KIVO_ERR_NO_CONNECTION;
     LeaveFrame(call.entry);
+    return result;
+}
+
+// The whole frame around body, which opens what it needs and runs the
+// connection, traced from start to result when the caller's environment asks
+// for it (read afresh at every call). Every way out of an export passes here.
+template <typename Body>
+int RunFrame(const ExportCall &call, Body &&body) noexcept
+{
+    g_link.BeginTrace(call.name);
+    const int result = RunFrameSwitched(call, body);
+    g_link.EndTrace(result);
     return result;
 }
 

@@ -36,9 +36,10 @@ int ReleaseAfter(int result, bool release)
     return result;
 }
 
-int32_t PutOne(PutKind kind, bool release, const char *path, const char *name, KIVO_HWND window)
+int32_t PutOne(const char *exportName, PutKind kind, bool release, const char *path,
+               const char *name, KIVO_HWND window)
 {
-    const ExportCall call{EntryOf(kind), window, RefusedWithout(name)};
+    const ExportCall call{exportName, EntryOf(kind), window, RefusedWithout(name)};
     return RunExport(call, {path, FileAccess::kRead}, [&](CCallerFile &file) {
         return ReleaseAfter(Put(kind, file, name, window), release);
     });
@@ -74,9 +75,10 @@ int32_t RefusedWithoutBoth(const char *paths, const char *names)
     return paths == nullptr ? KIVO_ERR_NO_CONNECTION : RefusedWithout(names);
 }
 
-int32_t PutList(PutKind kind, bool release, const char *paths, const char *names, KIVO_HWND window)
+int32_t PutList(const char *exportName, PutKind kind, bool release, const char *paths,
+                const char *names, KIVO_HWND window)
 {
-    const ExportCall call{EntryOf(kind), window, RefusedWithoutBoth(paths, names)};
+    const ExportCall call{exportName, EntryOf(kind), window, RefusedWithoutBoth(paths, names)};
     return RunExport(call, [&] {
         const int result = EachPair(paths, names, FileAccess::kRead, [&](CCallerFile &file, const char *name) {
             return Put(kind, file, name, window);
@@ -90,7 +92,7 @@ int32_t PutList(PutKind kind, bool release, const char *paths, const char *names
 // the paths of later ones untouched.
 int32_t GetList(const char *paths, const char *names, KIVO_HWND window)
 {
-    const ExportCall call{EntrySwitch::kModeZero, window, RefusedWithoutBoth(paths, names)};
+    const ExportCall call{"KIVO_LinkGetFiles", EntrySwitch::kModeZero, window, RefusedWithoutBoth(paths, names)};
     return RunExport(call, [&] {
         return EachPair(paths, names, FileAccess::kWrite, [&](CCallerFile &file, const char *name) {
             return g_link.GetFile(file, name, WindowOf(window));
@@ -104,7 +106,8 @@ extern "C" {
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkFileList(const char *path, const char *argument, KIVO_HWND window)
 {
-    const ExportCall call{EntrySwitch::kModeZero, window, RefusedWithout(argument)};
+    const ExportCall call{"KIVO_LinkFileList", EntrySwitch::kModeZero, window,
+                          RefusedWithout(argument)};
     return RunExport(call, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
         return g_link.FileList(file, argument, WindowOf(window));
     });
@@ -112,7 +115,7 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkFileList(const char *path, const char *argum
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkGetFile(const char *path, const char *name, KIVO_HWND window)
 {
-    const ExportCall call{EntrySwitch::kModeZero, window, RefusedWithout(name)};
+    const ExportCall call{"KIVO_LinkGetFile", EntrySwitch::kModeZero, window, RefusedWithout(name)};
     return RunExport(call, {path, FileAccess::kWrite}, [&](CCallerFile &file) {
         return g_link.GetFile(file, name, WindowOf(window));
     });
@@ -120,44 +123,44 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkGetFile(const char *path, const char *name, 
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile(const char *path, const char *name, KIVO_HWND window)
 {
-    return PutOne(PutKind::kPackets, true, path, name, window);
+    return PutOne("KIVO_LinkPutFile", PutKind::kPackets, true, path, name, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFileEx(const char *path, const char *name, KIVO_HWND window)
 {
-    return PutOne(PutKind::kPackets, false, path, name, window);
+    return PutOne("KIVO_LinkPutFileEx", PutKind::kPackets, false, path, name, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile2(const char *path, const char *name, KIVO_HWND window)
 {
-    return PutOne(PutKind::kChunks, true, path, name, window);
+    return PutOne("KIVO_LinkPutFile2", PutKind::kChunks, true, path, name, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFile2Ex(const char *path, const char *name, KIVO_HWND window)
 {
-    return PutOne(PutKind::kChunks, false, path, name, window);
+    return PutOne("KIVO_LinkPutFile2Ex", PutKind::kChunks, false, path, name, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles(const char *paths, const char *names, KIVO_HWND window)
 {
-    return PutList(PutKind::kPackets, true, paths, names, window);
+    return PutList("KIVO_LinkPutFiles", PutKind::kPackets, true, paths, names, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFilesEx(const char *paths, const char *names,
                                                KIVO_HWND window)
 {
-    return PutList(PutKind::kPackets, false, paths, names, window);
+    return PutList("KIVO_LinkPutFilesEx", PutKind::kPackets, false, paths, names, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2(const char *paths, const char *names, KIVO_HWND window)
 {
-    return PutList(PutKind::kChunks, true, paths, names, window);
+    return PutList("KIVO_LinkPutFiles2", PutKind::kChunks, true, paths, names, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkPutFiles2Ex(const char *paths, const char *names,
                                                 KIVO_HWND window)
 {
-    return PutList(PutKind::kChunks, false, paths, names, window);
+    return PutList("KIVO_LinkPutFiles2Ex", PutKind::kChunks, false, paths, names, window);
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkGetFiles(const char *paths, const char *names, KIVO_HWND window)
@@ -167,13 +170,14 @@ KIVO_API int32_t KIVO_CALL KIVO_LinkGetFiles(const char *paths, const char *name
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkDelFile(const char *name, KIVO_HWND window)
 {
-    return RunExport({EntrySwitch::kModeZero, window, RefusedWithout(name)},
-                     [&] { return g_link.DelFile(name, WindowOf(window)); });
+    const ExportCall call{"KIVO_LinkDelFile", EntrySwitch::kModeZero, window,
+                          RefusedWithout(name)};
+    return RunExport(call, [&] { return g_link.DelFile(name, WindowOf(window)); });
 }
 
 KIVO_API int32_t KIVO_CALL KIVO_LinkRelease(KIVO_HWND window)
 {
-    return RunExport({EntrySwitch::kModeZero, window},
+    return RunExport({"KIVO_LinkRelease", EntrySwitch::kModeZero, window},
                      [&] { return g_link.Release(WindowOf(window)); });
 }
 

@@ -140,7 +140,7 @@ int CLinkProtocol::RunPut(PutPieces pieces, CLinkFile &input, const char *name,
                 ++m_sequence;
                 SendPacket(piece, static_cast<unsigned>(got + prefix));
             } else {
-                SendChunk(piece, static_cast<unsigned>(got));
+                SendChunk(piece, static_cast<unsigned>(got), PutPieces::kChunks);
             }
             NotifyProgress(got, m_totalSize);
         }

@@ -84,7 +84,9 @@ private:
     void WriteControl(uint8_t control);
     void ReadPacket();
     uint8_t ReadControl();
-    void SendChunk(const uint8_t *data, unsigned count);
+    // Sends a packet or a chunk of a put until the handheld acknowledges it.
+    enum class PutPieces { kPackets, kChunks };
+    void SendChunk(const uint8_t *data, unsigned count, PutPieces kind);
     // Reads the rest of a packet whose header is in the receive buffer.
     void ReadPacketBody();
     // Reads count bytes of the packet layer, failing with -102 once the
@@ -100,7 +102,6 @@ private:
     // returns the data length (zero included), or 0 where it does not fit one
     // packet.
     unsigned FormatRequest(const char *prefix, const char *text, const char *suffix);
-    enum class PutPieces { kPackets, kChunks };
     int RunPut(PutPieces pieces, CLinkFile &input, const char *name, WindowHandle window);
     int FetchReplies(const char *code, const char *text, CLinkFile &output, WindowHandle window,
                      bool reportProgress);

@@ -55,6 +55,8 @@ void CLinkProtocol::WriteData(const uint8_t *data, unsigned count)
 void CLinkProtocol::WriteControl(uint8_t control)
 {
     NumberBlocksFrom(kUnnumbered);
+    if (GetMode() != LinkMode::kFramed)  // mode 1: in its frame's line
+        CallTrace().Control(TraceDirection::kSent, control);
     SendByte(control);
 }
 
@@ -77,6 +79,8 @@ void CLinkProtocol::ReadPacket()
     ReadOrFail(packet, 1);
     if (packet[0] == kSoh)
         ReadPacketBody();
+    else
+        CallTrace().Control(TraceDirection::kReceived, packet[0]);
 }
 
 void CLinkProtocol::ReadPacketBody()
@@ -88,10 +92,13 @@ void CLinkProtocol::ReadPacketBody()
         // Never stored beyond the buffer: read off and refused.
         std::vector<uint8_t> scrap(length + kPacketTrailerSize);
         ReadOrFail(scrap.data(), static_cast<unsigned>(scrap.size()));
+        CallTrace().Bytes(TraceDirection::kReceived, "packet too long for the receive block:",
+                          length);
         m_recvOversized = true;
         return;
     }
     ReadOrFail(packet + kPacketHeaderSize, length + kPacketTrailerSize);
+    CallTrace().Packet(TraceDirection::kReceived, packet, length + kPacketFraming);
 }
 
 uint8_t CLinkProtocol::ReadControl()
@@ -99,6 +106,7 @@ uint8_t CLinkProtocol::ReadControl()
     if (GetMode() != LinkMode::kFramed) {
         uint8_t control = 0;
         ReadOrFail(&control, 1);
+        CallTrace().Control(TraceDirection::kReceived, control);
         return control;
     }
     std::vector<uint8_t> frame(static_cast<size_t>(m_recvBlockSize) + kPacketBufferExtra);
@@ -131,14 +139,18 @@ void CLinkProtocol::SendPacket(const uint8_t *data, unsigned count)
     if (count > 0)
         std::memmove(packet + kPacketHeaderSize, data, count);
     PutLe16(packet + kPacketHeaderSize + count, Sum16(data, count));
-    SendChunk(packet, count + kPacketFraming);
+    SendChunk(packet, count + kPacketFraming, PutPieces::kPackets);
 }
 
-void CLinkProtocol::SendChunk(const uint8_t *data, unsigned count)
+void CLinkProtocol::SendChunk(const uint8_t *data, unsigned count, PutPieces kind)
 {
     for (int sendings = 0;; ++sendings) {
         if (sendings >= kPacketSendings)
             throw CMyException(KIVO_ERR_PACKET);
+        if (kind == PutPieces::kChunks)
+            CallTrace().Bytes(TraceDirection::kSent, "chunk", count);
+        else if (GetMode() != LinkMode::kFramed)  // mode 1: in its frame's line
+            CallTrace().Packet(TraceDirection::kSent, data, count);
         WriteData(data, count);
         const uint8_t answer = ReadControl();
         if (answer == kCan)

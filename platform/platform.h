@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "line_state.h"
 
@@ -92,6 +93,14 @@ public:
     virtual std::unique_ptr<PlatformFile> OpenFile(const char *path, FileAccess access) = 0;
     // True if a file (not a directory) exists under the path.
     virtual bool FileExists(const char *path) = 0;
+    // Opens a file to append lines to (the trace file, not a caller's file):
+    // created if need be, shared with any other writer. Only a plain file or a
+    // terminal; null for anything else or if it cannot be opened.
+    virtual std::unique_ptr<PlatformFile> OpenAppendFile(const char *path) = 0;
+
+    // The value of the caller's environment variable name; false when it is
+    // not set.
+    virtual bool GetEnvironment(const char *name, std::string &value) = 0;
 
     // The millisecond clock (wraps after 2^32 ms) and a sleep on it.
     virtual uint32_t TickCount() = 0;

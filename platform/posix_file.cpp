@@ -76,6 +76,26 @@ std::unique_ptr<PlatformFile> OpenPosixFile(const char *path, FileAccess access)
     return std::unique_ptr<PlatformFile>(new PosixFile(fd));
 }
 
+std::unique_ptr<PlatformFile> OpenPosixAppendFile(const char *path)
+{
+    if (path == nullptr)
+        return nullptr;
+    // Not blocking at the open: a pipe with no reader is refused, not waited for.
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return nullptr;
+    // A pipe or socket whose reader goes away would end the caller's process
+    // with SIGPIPE: only plain files and terminals are written.
+    struct stat st;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISCHR(st.st_mode)) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<PlatformFile>(new PosixFile(fd));
+}
+
 bool PosixFileExists(const char *path)
 {
     struct stat st;

@@ -7,5 +7,7 @@
 
 std::unique_ptr<PlatformFile> OpenPosixFile(const char *path, FileAccess access);
 bool PosixFileExists(const char *path);
+// A plain file or a terminal, opened to append to; see Platform::OpenAppendFile.
+std::unique_ptr<PlatformFile> OpenPosixAppendFile(const char *path);
 
 #endif

@@ -376,6 +376,18 @@ public:
     }
 
     bool FileExists(const char *path) override { return PosixFileExists(path); }
+    std::unique_ptr<PlatformFile> OpenAppendFile(const char *path) override
+    {
+        return OpenPosixAppendFile(path);
+    }
+    bool GetEnvironment(const char *name, std::string &value) override
+    {
+        const char *text = std::getenv(name);
+        if (text == nullptr)
+            return false;
+        value = text;
+        return true;
+    }
 
     uint32_t TickCount() override { return MonotonicMs(); }
 

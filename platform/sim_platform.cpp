@@ -235,3 +235,49 @@ bool SimPlatform::FileExists(const char *path)
 {
     return PosixFileExists(path);
 }
+
+namespace {
+
+// A file in memory that only grows; its writes fail if told so.
+class SimAppendFile final : public PlatformFile {
+public:
+    SimAppendFile(std::string &text, bool failWrites) : m_text(text), m_failWrites(failWrites) {}
+    long Read(void *, size_t) override { return -1; }
+    bool Write(const void *data, size_t count) override
+    {
+        if (m_failWrites)
+            return false;
+        m_text.append(static_cast<const char *>(data), count);
+        return true;
+    }
+    int64_t Size() override { return static_cast<int64_t>(m_text.size()); }
+
+private:
+    std::string &m_text;
+    bool m_failWrites;
+};
+
+}  // namespace
+
+void SimPlatform::SetEnvironment(const std::string &name, const std::string &value)
+{
+    m_environment[name] = value;
+}
+
+std::unique_ptr<PlatformFile> SimPlatform::OpenAppendFile(const char *path)
+{
+    ++m_appendOpens;
+    if (path == nullptr || m_refusedAppends.count(path) != 0)
+        return nullptr;
+    return std::unique_ptr<PlatformFile>(
+        new SimAppendFile(m_appended[path], m_failingAppends.count(path) != 0));
+}
+
+bool SimPlatform::GetEnvironment(const char *name, std::string &value)
+{
+    auto it = m_environment.find(name);
+    if (it == m_environment.end())
+        return false;
+    value = it->second;
+    return true;
+}

@@ -6,6 +6,7 @@
 #define TESSALINK_PLATFORM_SIM_PLATFORM_H
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,18 @@ public:
     // Number of empty-read waits the library made.
     uint64_t ReadWaits() const { return m_readWaits; }
 
+    // The caller's environment as the library reads it: empty at first.
+    void SetEnvironment(const std::string &name, const std::string &value);
+    void UnsetEnvironment(const std::string &name) { m_environment.erase(name); }
+    // Files opened to append to are kept in memory: what each received, by
+    // path. A refused path cannot be opened; one whose writes fail opens, and
+    // every write to it fails.
+    const std::string &Appended(const std::string &path) { return m_appended[path]; }
+    void RefuseAppendFile(const std::string &path) { m_refusedAppends.insert(path); }
+    void FailAppendWrites(const std::string &path) { m_failingAppends.insert(path); }
+    // How often the library opened a file to append to.
+    unsigned AppendFileOpens() const { return m_appendOpens; }
+
     PortHandle OpenPort(int port) override;
     bool IsCharDevice(PortHandle handle) override;
     void ClosePort(PortHandle handle) override;
@@ -58,6 +71,8 @@ public:
     // The caller's files are real files, as on the system the tests run on.
     std::unique_ptr<PlatformFile> OpenFile(const char *path, FileAccess access) override;
     bool FileExists(const char *path) override;
+    std::unique_ptr<PlatformFile> OpenAppendFile(const char *path) override;
+    bool GetEnvironment(const char *name, std::string &value) override;
     uint32_t TickCount() override { return m_now; }
     void Sleep(uint32_t ms) override;
     intptr_t SendWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -83,6 +98,11 @@ private:
     std::vector<std::string> m_messages;
     std::vector<SimSleep> m_sleeps;
     uint64_t m_readWaits;
+    std::map<std::string, std::string> m_environment;
+    std::map<std::string, std::string> m_appended;
+    std::set<std::string> m_refusedAppends;
+    std::set<std::string> m_failingAppends;
+    unsigned m_appendOpens = 0;
 };
 
 #endif

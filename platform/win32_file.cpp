@@ -65,6 +65,17 @@ std::unique_ptr<PlatformFile> OpenWin32File(const char *path, FileAccess access)
     return std::unique_ptr<PlatformFile>(new Win32File(h));
 }
 
+std::unique_ptr<PlatformFile> OpenWin32AppendFile(const char *path)
+{
+    if (path == nullptr)
+        return nullptr;
+    HANDLE h = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return std::unique_ptr<PlatformFile>(new Win32File(h));
+}
+
 bool Win32FileExists(const char *path)
 {
     if (path == nullptr)

@@ -6,5 +6,7 @@
 
 std::unique_ptr<PlatformFile> OpenWin32File(const char *path, FileAccess access);
 bool Win32FileExists(const char *path);
+// A file opened to append to; see Platform::OpenAppendFile.
+std::unique_ptr<PlatformFile> OpenWin32AppendFile(const char *path);
 
 #endif

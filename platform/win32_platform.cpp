@@ -172,6 +172,23 @@ public:
     }
 
     bool FileExists(const char *path) override { return Win32FileExists(path); }
+    std::unique_ptr<PlatformFile> OpenAppendFile(const char *path) override
+    {
+        return OpenWin32AppendFile(path);
+    }
+    bool GetEnvironment(const char *name, std::string &value) override
+    {
+        const DWORD size = ::GetEnvironmentVariableA(name, nullptr, 0);
+        if (size == 0)
+            return false;  // not set (an empty value reads as not set too)
+        std::string text(size, '\0');
+        const DWORD length = ::GetEnvironmentVariableA(name, &text[0], size);
+        if (length == 0 || length >= size)
+            return false;
+        text.resize(length);
+        value = text;
+        return true;
+    }
 
     uint32_t TickCount() override { return ::GetTickCount(); }
 

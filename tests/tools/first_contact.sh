@@ -8,19 +8,8 @@
 # terminal, the waiting line).
 set -uo pipefail
 cli=$1 emulator=$2
-work=$(mktemp -d /tmp/tessalink-first-XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2> /dev/null && wait "$pid" 2> /dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-. "$(dirname "$0")/../support/checks.sh"
-
 # The tool sees only what the test sets: its own configuration, no device.
-export XDG_CONFIG_HOME=$work/config
-unset TESSALINK_COM1 TESSALINK_COM2 TESSALINK_MODE TESSALINK_BAUD TESSALINK_TIMEOUT \
-  TESSALINK_SEND_BLOCK TESSALINK_RECV_BLOCK
+. "$(dirname "$0")/../support/emulated_handhelds.sh"
 run() {  # run EXPECTED-STATUS COMMAND...: the status; stdout and stderr kept
   "${@:2}" > "$work/out" 2> "$work/err"
   local got=$?
@@ -36,15 +25,9 @@ for mode in 0 1 2; do
   # quiet, which detect's calls in other modes would take for an answer.
   text=()
   [ "$mode" = 2 ] && printf 'text of mode 2\r\n' > "$work/text.txt" && text=(--text-in "$work/text.txt")
-  "$emulator" --mode "$mode" --dir "$work/dir$mode" --print-env-file "$work/env$mode" -v "${text[@]}" \
-    > "$work/emulator$mode.log" 2>&1 &
-  pids+=($!)
+  start_emulator "$mode" "${text[@]}"
 done
-for mode in 0 1 2; do
-  for _ in $(seq 100); do [ -s "$work/env$mode" ] && break; sleep 0.1; done
-  [ -s "$work/env$mode" ] || { echo "emulator $mode did not start"; cat "$work/emulator$mode.log"; exit 1; }
-  declare "device$mode=$(cut -d= -f2 "$work/env$mode")"
-done
+await_emulators 0 1 2
 
 # No device named anywhere: said, with how to name one; nothing is opened.
 check "no device is a connection failure" run 3 "$cli" list

@@ -29,12 +29,13 @@ TESSALINK_RECV_BLOCK, TESSALINK_TIMEOUT), else the configuration file
 "tessalink config"), else the defaults. The port COM<n> (1 in mode 0, 2 in
 modes 1 and 2) opens the device named; when nothing names one, the tool says
 so rather than guess. "tessalink detect" finds the mode the handheld answers
-in. What list, get, text-recv and backup receive replaces a file only once it
-has arrived whole. On a terminal, a progress line on standard error shows how
-a transfer goes, and what the call waits for when the handheld is silent;
-Ctrl-C cancels it (exit status 130), and a second Ctrl-C ends the tool at
-once. backup and restore end with a summary of the files, bytes and time on
-standard output.
+in. TESSALINK_TRACE=FILE (or --trace FILE) makes the library append a line for
+each packet, frame and control byte it sends or receives to FILE. What list,
+get, text-recv and backup receive replaces a file only once it has arrived
+whole. On a terminal, a progress line on standard error shows how a transfer
+goes, and what the call waits for when the handheld is silent; Ctrl-C cancels
+it (exit status 130), and a second Ctrl-C ends the tool at once. backup and
+restore end with a summary of the files, bytes and time on standard output.
 )text";
 
 // A setting given on the command line, checked as the configuration's value
@@ -75,6 +76,13 @@ void AddLinkOptions(CLI::App &command, Request &request)
                "Give up when the handheld has sent nothing for this many seconds (default: the library's "
                "own waits, up to six minutes)")
         ->type_name("SECONDS");
+    command.add_option("--trace", request.link.traceFile,
+                       "Append the library's trace of the conversation (each packet, frame and control "
+                       "byte, decoded) to FILE (sets TESSALINK_TRACE)")
+        ->type_name("FILE")
+        ->check(CLI::Validator(
+            [](const std::string &value) { return value.empty() ? std::string("give a file name") : ""; },
+            "FILE"));
 }
 
 // How put and restore send each file.

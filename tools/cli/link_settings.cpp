@@ -10,6 +10,10 @@
 
 namespace cli {
 
+namespace {
+constexpr char kTraceVariable[] = "TESSALINK_TRACE";
+}  // namespace
+
 int LinkSettings::EffectivePort() const
 {
     if (port != 0)
@@ -22,6 +26,8 @@ std::string ApplyLinkSettings(const LinkSettings &link)
     const int port = link.EffectivePort();
     if (!link.device.empty() && ::setenv(PortDeviceVariable(port).c_str(), link.device.c_str(), 1) != 0)
         return "cannot set " + PortDeviceVariable(port) + ": " + std::strerror(errno);
+    if (!link.traceFile.empty() && ::setenv(kTraceVariable, link.traceFile.c_str(), 1) != 0)
+        return std::string("cannot set ") + kTraceVariable + ": " + std::strerror(errno);
     const auto mode = static_cast<uint16_t>(link.mode);
     if (KIVO_SetMode(mode) != KIVO_SETTING_ACCEPTED ||
         KIVO_SetPort(mode, static_cast<uint16_t>(port)) != KIVO_SETTING_ACCEPTED)

@@ -14,7 +14,8 @@ namespace cli {
 using ::PortDeviceVariable;
 
 // Selects the mode, its port, speed and the block sizes; with a device, points
-// the port's variable at it for this process. Returns what went wrong, or "".
+// the port's variable at it for this process, and with a trace file, the
+// library's trace variable. Returns what went wrong, or "".
 std::string ApplyLinkSettings(const LinkSettings &link);
 
 }  // namespace cli

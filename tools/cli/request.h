@@ -20,6 +20,9 @@ struct LinkSettings {
     int32_t sendBlock = 0;
     int32_t recvBlock = 0;
     double timeoutSeconds = 0;
+    // --trace: the library's trace file for this run ("": TESSALINK_TRACE as
+    // the environment has it).
+    std::string traceFile;
 
     // The given port, else the mode's usual one: 1 in mode 0, 2 in modes 1 and 2.
     int EffectivePort() const;

@@ -63,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"BlockSizeTooSmall", {"list", "--block-size", "3"}},
                       UsageCase{"BlockSizeTooLarge", {"list", "--block-size", "8193"}},
                       UsageCase{"BaudZero", {"list", "--baud", "0"}},
+                      UsageCase{"TraceWithoutAFileName", {"list", "--trace", ""}},
                       UsageCase{"GetWithoutName", {"get"}},
                       UsageCase{"GetOfANameWithoutLastPart", {"get", "dir/"}},
                       UsageCase{"DeleteWithoutName", {"delete"}},
