@@ -7,7 +7,9 @@ TESSALINK_CLI (the command-line tool, whose results the conversions are
 checked against).
 """
 
+import ctypes
 import os
+import signal
 import subprocess
 import time
 from pathlib import Path
@@ -26,6 +28,13 @@ def wait_until(condition, seconds: float = 10.0, what: str = "the condition"):
         if time.monotonic() > deadline:
             raise AssertionError(f"waited {seconds} s for {what}")
         time.sleep(0.02)
+
+
+def _end_with_the_tests():
+    """In the emulator's process: SIGTERM when the tests' process ends, also
+    when it crashes before its fixtures can stop the emulator."""
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 class Handheld:
@@ -51,7 +60,8 @@ class Handheld:
             (work / "text-in").write_bytes(text_in)
             arguments += ["--text-in", str(work / "text-in")]
         with open(self.log_path, "wb") as log:
-            self.process = subprocess.Popen(arguments, stdout=log, stderr=subprocess.STDOUT)
+            self.process = subprocess.Popen(arguments, stdout=log, stderr=subprocess.STDOUT,
+                                            preexec_fn=_end_with_the_tests)
         wait_until(lambda: env_file.exists() or self.process.poll() is not None, what="the emulator")
         if self.process.poll() is not None:
             raise AssertionError("the emulator did not start:\n" + self.log())
