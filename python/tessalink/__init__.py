@@ -14,6 +14,7 @@ Results other than success are raised as :class:`TessalinkError` and its
 subclasses; the conversions are plain functions on bytes.
 """
 
+from . import convert, errors, link
 from .convert import code_mask, decode_4to3, hex_to_binary, layout_mem, layout_rep
 from .errors import (BlockError, Cancelled, LocalFileError, NoConnection, ProtocolError,
                      TessalinkError, message_for)
@@ -21,20 +22,4 @@ from .link import NAME_ENCODING, Entry, Link
 
 __version__ = "0.1.0"
 
-__all__ = [
-    "Link",
-    "Entry",
-    "NAME_ENCODING",
-    "TessalinkError",
-    "NoConnection",
-    "LocalFileError",
-    "Cancelled",
-    "ProtocolError",
-    "BlockError",
-    "message_for",
-    "decode_4to3",
-    "hex_to_binary",
-    "code_mask",
-    "layout_mem",
-    "layout_rep",
-]
+__all__ = [*link.__all__, *errors.__all__, *convert.__all__]

@@ -16,7 +16,6 @@ __all__ = [
     "ProtocolError",
     "BlockError",
     "message_for",
-    "error_for",
 ]
 
 

@@ -6,14 +6,8 @@
 # lists, fetches and puts.
 set -uo pipefail
 build=$1 source=$2 python=$3 version=$4
-work=$(mktemp -d /tmp/tessalink-python-XXXXXX)
-emulator_pid=""
-cleanup() {
-  [ -n "$emulator_pid" ] && kill -TERM "$emulator_pid" 2> /dev/null && wait "$emulator_pid" 2> /dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "$0")/checks.sh"
+source "$(dirname "$0")/../support/emulator_process.sh"
 stage=$work/stage
 
 check "install into a staging prefix" cmake --install "$build" --prefix "$stage" > /dev/null
@@ -30,18 +24,14 @@ installed=$(cd "$work" && "$work/venv/bin/python" -c 'import tessalink; print(te
 check "the environment imports its own copy" grep -q "^$work/venv/" <<< "$installed"
 
 mkdir "$work/handheld" "$work/script"
-(cd "$work/handheld" && exec "$stage/bin/tessalink-handheld" --mode 2 --print-env-file "$work/env" \
-  > "$work/emulator.log" 2>&1) &
-emulator_pid=$!
-for _ in $(seq 100); do [ -s "$work/env" ] && break; sleep 0.1; done
-[ -s "$work/env" ] || { echo "the emulator did not start"; cat "$work/emulator.log"; exit 1; }
+cd "$work/handheld" && start_emulator "$stage/bin/tessalink-handheld" --mode 2 && cd - > /dev/null
 files=$work/handheld/tessalink-handheld-files  # the emulator's sample files
 
 # The first Python example of the README, as it stands.
 awk '/^```python$/ && !seen { inside = 1; seen = 1; next } inside && /^```$/ { inside = 0 } inside' \
   "$source/README.md" > "$work/script/example.py"
 check "the README has a Python example" test -s "$work/script/example.py"
-(cd "$work/script" && env "$(cat "$work/env")" LD_LIBRARY_PATH="$stage/$libdir" \
+(cd "$work/script" && LD_LIBRARY_PATH="$stage/$libdir" \
   "$work/venv/bin/python" example.py) > "$work/example.out" 2>&1
 check "the example runs" test $? -eq 0 || cat "$work/example.out"
 check "it lists the handheld's files" grep -q "MEMO.TXT" "$work/example.out"
