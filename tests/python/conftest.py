@@ -9,6 +9,7 @@ checked against).
 
 import ctypes
 import os
+import re
 import signal
 import subprocess
 import time
@@ -71,14 +72,24 @@ class Handheld:
         return self.log_path.read_text(errors="replace")
 
     def connections(self) -> List[str]:
-        """The trace of every connection the PC has closed, in order."""
+        """The trace of every connection the PC has closed, in order. (Two
+        connections in quick succession may show as one.)"""
         return self.log().split(CLOSED_LINE)[:-1]
 
-    def connections_after(self, count: int, calls: int = 1) -> List[str]:
-        """The connections that follow the first `count`, once `calls` more
-        have been closed."""
-        wait_until(lambda: len(self.connections()) >= count + calls, what=f"{calls} connection(s)")
+    def connections_after(self, count: int) -> List[str]:
+        """The connections after the first `count`, once one more has closed."""
+        wait_until(lambda: len(self.connections()) > count, what="the PC to close the line")
         return self.connections()[count:]
+
+    def commands(self) -> List[str]:
+        """The command packets and requests the PC has sent, in order: "C FD"
+        and "R FD R1.TXT" for a put, "C LE" for a release."""
+        return re.findall(r"<- #1 ([CR] \w\w(?: [^\s(]\S*)?)", self.log())
+
+    def commands_after(self, count: int, more: int) -> List[str]:
+        """The commands after the first `count`, once `more` have come."""
+        wait_until(lambda: len(self.commands()) >= count + more, what=f"{more} more command(s)")
+        return self.commands()[count:]
 
     def stop(self) -> None:
         self.process.terminate()

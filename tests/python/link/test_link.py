@@ -1,5 +1,5 @@
 """Every call of tessalink.Link against the emulated handheld, in each link
-mode: what arrives on the handheld's side, what comes back, the connections
+mode: what arrives on the handheld's side, what comes back, the commands
 and releases on the wire, and the failures as exceptions with their codes."""
 
 import os
@@ -42,42 +42,39 @@ def test_put_sends_the_release_unless_told_not_to(handheld, link, variant):
         with pytest.raises(ValueError, match="mode 2"):
             link.put(b"x", "X.BIN", variant=2)
         return
-    before = len(handheld.connections())
+    before = len(handheld.commands())
     link.put(b"with release", "R1.TXT", variant=variant)
     link.put(b"without", "R0.TXT", variant=variant, release=False)
     link.release()
-    with_release, without, release_alone = handheld.connections_after(before, 3)
-    assert "R1.TXT" in with_release and "C LE" in with_release
-    assert "R0.TXT" in without and "C LE" not in without
-    assert "C LE" in release_alone and " FD" not in release_alone
+    code = "FD" if variant == 1 else "DL"
+    assert handheld.commands_after(before, 6) == \
+        [f"C {code}", f"R {code} R1.TXT", "C LE", f"C {code}", f"R {code} R0.TXT", "C LE"]
     assert (handheld.files / "R1.TXT").read_bytes() == b"with release"
     assert (handheld.files / "R0.TXT").read_bytes() == b"without"
 
 
-def test_put_many_sends_every_pair_over_one_connection_then_one_release(handheld, link, tmp_path):
+def test_put_many_sends_every_pair_in_order_then_one_release(handheld, link, tmp_path):
     source = tmp_path / "two.txt"
     source.write_bytes(b"two\r\n")
-    before = len(handheld.connections())
+    before = len(handheld.commands())
     link.put_many([(b"one", "M1.TXT"), (source, "M2.TXT"), (b"", "M3.TXT")])
-    (connection,) = handheld.connections_after(before)
-    assert connection.count("C LE") == 1
-    assert connection.rindex("C LE") > connection.rindex("M3.TXT")
+    assert handheld.commands_after(before, 7) == \
+        ["C FD", "R FD M1.TXT", "C FD", "R FD M2.TXT", "C FD", "R FD M3.TXT", "C LE"]
     assert [(handheld.files / name).read_bytes() for name in ("M1.TXT", "M2.TXT", "M3.TXT")] == \
         [b"one", b"two\r\n", b""]
     assert link.get("M3.TXT") == b""
 
 
 def test_put_many_checks_every_local_file_before_the_connection(handheld, link, tmp_path):
-    before = len(handheld.connections())
+    before = len(handheld.commands())
     missing = tmp_path / "missing.bin"
     with pytest.raises(tessalink.LocalFileError) as raised:
         link.put_many([(b"first", "N1.TXT"), (missing, "N2.TXT")])
     assert raised.value.code == -500
     assert str(missing) in str(raised.value)
+    link.release()  # the next command is the release's: none came before it
+    assert handheld.commands_after(before, 1) == ["C LE"]
     assert not (handheld.files / "N1.TXT").exists()
-    link.release()  # the next connection is the release's: none came before it
-    (connection,) = handheld.connections_after(before)
-    assert "C LE" in connection
 
 
 def test_delete(handheld, link):
