@@ -6,6 +6,7 @@ English message as ``message``, the words ``tessalink`` prints for it.
 """
 
 from importlib import resources
+from pathlib import Path
 from typing import Dict, Optional, Type
 
 __all__ = [
@@ -19,15 +20,27 @@ __all__ = [
 ]
 
 
+_TABLE = "results.tsv"
+
+
+def _table_text() -> str:
+    # The table of the project's messages/ folder, which the command-line
+    # tool is built from: copied into the package when it is built or
+    # installed, read from the source tree when the package runs from there.
+    installed = resources.files(__package__).joinpath(_TABLE)
+    if installed.is_file():
+        return installed.read_text(encoding="utf-8")
+    return (Path(__file__).resolve().parents[2] / "messages" / _TABLE).read_text(encoding="utf-8")
+
+
 def _read_messages() -> Dict[int, str]:
-    # The table the command-line tool is built from: result, exit status and
-    # message, separated by tabs; lines starting with '#' are comments.
-    table = resources.files(__package__).joinpath("results.tsv").read_text(encoding="utf-8")
+    # One row per line, five fields separated by tabs: result, when (* for
+    # any call), the tool's exit status, message, next step; '#' comments.
     messages = {}
-    for line in table.splitlines():
-        if line and not line.startswith("#"):
-            result, _status, message = line.split("\t")
-            messages[int(result)] = message
+    for line in _table_text().splitlines():
+        fields = line.split("\t")
+        if not line.startswith("#") and len(fields) == 5 and fields[1] == "*":
+            messages[int(fields[0])] = fields[3]
     return messages
 
 

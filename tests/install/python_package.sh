@@ -13,8 +13,9 @@ stage=$work/stage
 check "install into a staging prefix" cmake --install "$build" --prefix "$stage" > /dev/null
 libdir=$(dirname "$(cd "$stage" && find . -name 'libTessalink.so.0' | head -n 1)")
 
-# The README's commands, on a copy of the package's folder: pip builds in it.
-cp -r "$source/python" "$work/python"
+# The README's commands, on a copy of the package's folder and the messages
+# it takes in: pip builds in it.
+cp -r "$source/python" "$source/messages" "$work/"
 check "a fresh virtual environment" "$python" -m venv --system-site-packages "$work/venv"
 (cd "$work" && PIP_NO_INDEX=1 "$work/venv/bin/pip" install --no-build-isolation ./python) > "$work/pip.log" 2>&1
 check "pip installs the package offline" test $? -eq 0 || cat "$work/pip.log"

@@ -32,8 +32,13 @@ def probe(env, cwd):
 
 @pytest.fixture
 def package_copy(tmp_path):
-    """The package alone in a folder of its own."""
+    """The package alone in a folder of its own, as installed: with the
+    results table in it."""
     shutil.copytree(PACKAGE, tmp_path / "site" / "tessalink", ignore=shutil.ignore_patterns("__pycache__"))
+    table = PACKAGE / "results.tsv"
+    if not table.exists():
+        table = PACKAGE.parents[1] / "messages" / "results.tsv"
+    shutil.copy(table, tmp_path / "site" / "tessalink" / "results.tsv")
     return tmp_path / "site"
 
 
