@@ -1,7 +1,7 @@
 # What `cmake --install` puts under CMAKE_INSTALL_PREFIX: the shared library
 # with its header, the programs with their manual pages, a CMake package
 # (find_package(Tessalink) gives the imported target Tessalink::Tessalink)
-# and the pkg-config file tessalink.pc.
+# and the pkg-config file tessalink.pc; and the Python package tessalink.
 include(CMakePackageConfigHelpers)
 
 set(TESSALINK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tessalink)
@@ -49,3 +49,12 @@ add_custom_command(OUTPUT ${TESSALINK_DEBIAN_CHANGELOG}
 add_custom_target(tessalink_debian_changelog ALL DEPENDS ${TESSALINK_DEBIAN_CHANGELOG})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${PROJECT_SOURCE_DIR}/LICENSE
   ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${TESSALINK_DEBIAN_CHANGELOG} DESTINATION ${TESSALINK_DOC_DIR})
+
+# The Python package, where Debian's Python looks for the packages of /usr
+# (a virtual environment takes it with pip instead: see docs/python.md).
+set(TESSALINK_INSTALL_PYTHONDIR lib/python3/dist-packages CACHE STRING
+  "Where the Python package tessalink is installed, under the prefix")
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/tessalink DESTINATION ${TESSALINK_INSTALL_PYTHONDIR}
+  FILES_MATCHING PATTERN "*.py" PATTERN "py.typed" PATTERN "__pycache__" EXCLUDE)
+# Its messages: the results table that the tool is built from.
+install(FILES ${PROJECT_SOURCE_DIR}/messages/results.tsv DESTINATION ${TESSALINK_INSTALL_PYTHONDIR}/tessalink)

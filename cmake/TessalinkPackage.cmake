@@ -1,6 +1,7 @@
 # `cpack -G DEB` in the build directory: one Debian package, "tessalink",
 # with everything that `cmake --install` puts under /usr (the library, its
-# header and packages, the programs and their manual pages). Its dependencies
+# header and packages, the programs and their manual pages, the Python
+# package tessalink for Debian's python3). Its dependencies
 # come from dpkg-shlibdeps; a newer version installs over an older one.
 if(WIN32 OR CMAKE_CROSSCOMPILING)
   return()
@@ -26,7 +27,11 @@ exports KIVO_* declared in tessalink.h; it also offers stand-alone text and
 data conversions. The package holds the library with its header, a CMake
 package (find_package(Tessalink)) and a pkg-config file (tessalink), the
 command-line tool tessalink, the handheld emulator tessalink-handheld and
-the launcher tevlaunch.")
+the launcher tevlaunch, and the Python package tessalink (import tessalink)
+for the system's python3.")
+# The Python package is there for the system's python3, which the library
+# and the programs do not need.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS python3)
 # Depends from the ELF files; the library's own shlibs file lets the
 # programs depend on it within the package, and triggers ldconfig.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -28,6 +28,7 @@ depends=$(field Depends)
 check "depends on the C library" holds "$depends" '(^|, )libc6 \(>= [0-9.]+\)'
 check "depends on the C++ runtime" holds "$depends" '(^|, )libstdc\+\+6( |,|$)'
 check "does not depend on its own library" lacks "$depends" 'essalink'
+check "suggests python3 for its Python package" is Suggests "$(field Suggests)" python3
 check "tells dependants its library's SONAME" \
   is shlibs "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./shlibs)" "libTessalink ${version%%.*} tessalink (>= $version-1)"
 
@@ -39,7 +40,9 @@ for path in usr/bin/tessalink usr/bin/tessalink-handheld usr/bin/tevlaunch usr/i
     usr/share/man/man1/tessalink.1.gz usr/share/man/man1/tessalink-handheld.1.gz \
     usr/share/bash-completion/completions/tessalink usr/share/bash-completion/completions/tessalink-handheld \
     usr/share/doc/tessalink/copyright usr/share/doc/tessalink/LICENSE usr/share/doc/tessalink/changelog.Debian.gz \
-    usr/share/tessalink/results.tsv; do
+    usr/share/tessalink/results.tsv \
+    usr/lib/python3/dist-packages/tessalink/__init__.py usr/lib/python3/dist-packages/tessalink/py.typed \
+    usr/lib/python3/dist-packages/tessalink/results.tsv; do
   check "contains /$path" holds "$contents" "^\\./$path\$"
 done
 check "everything under /usr" lacks "$contents" '^\./[^u]'
@@ -53,5 +56,14 @@ check "its programs are stripped" lacks "$(objdump -h "$root/usr/bin/tessalink")
 for page in tessalink tessalink-handheld; do
   check "the manual page of $page reads" holds "$(zcat "$root/usr/share/man/man1/$page.1.gz" | groff -man -Tutf8 -P -cbou 2> /dev/null)" 'EXIT STATUS'
 done
+
+# Debian's python3 imports the package from where the package puts it, and
+# the package finds the library by the system's search.
+python_probe='import tessalink
+assert tessalink.hex_to_binary("414243") == b"ABC"
+print(next(line.split()[-1] for line in open("/proc/self/maps") if "libTessalink" in line))'
+check "its Python package loads the packaged library" holds \
+  "$(cd "$work" && PYTHONPATH="$root/usr/lib/python3/dist-packages" LD_LIBRARY_PATH="$root/usr/lib" \
+     /usr/bin/python3 -c "$python_probe" 2>&1)" "^$root/usr/lib/libTessalink.so"
 
 finish_checks

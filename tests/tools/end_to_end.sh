@@ -7,15 +7,8 @@
 # file; backup and restore of whole directories.
 set -uo pipefail
 cli=$1 emulator=$2 mode=$3
-work=$(mktemp -d /tmp/tessalink-e2e-XXXXXX)
-emulator_pid=""
-cleanup() {
-  [ -n "$emulator_pid" ] && kill -TERM "$emulator_pid" 2> /dev/null && wait "$emulator_pid" 2> /dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 . "$(dirname "$0")/../support/checks.sh"
+. "$(dirname "$0")/../support/emulator_process.sh"
 status_is() {  # status_is EXPECTED COMMAND...: the command's exit status
   "${@:2}" > /dev/null 2> "$work/stderr"
   local got=$?
@@ -26,12 +19,8 @@ t() { "$cli" "$@" --mode "$mode"; }
 
 mkdir "$work/dir"
 printf 'Hello from the handheld.\r\n' > "$work/text-in.txt"
-"$emulator" --mode "$mode" --dir "$work/dir" --print-env-file "$work/env" -v \
-  --text-out "$work/text-out.txt" --text-in "$work/text-in.txt" > "$work/emulator.log" 2>&1 &
-emulator_pid=$!
-for _ in $(seq 100); do [ -s "$work/env" ] && break; sleep 0.1; done
-[ -s "$work/env" ] || { echo "the emulator did not start"; cat "$work/emulator.log"; exit 1; }
-export "$(cat "$work/env")"
+start_emulator "$emulator" --mode "$mode" --dir "$work/dir" -v \
+  --text-out "$work/text-out.txt" --text-in "$work/text-in.txt"
 
 # Files: empty, small, larger than 64 KiB.
 : > "$work/empty.bin"
@@ -171,7 +160,6 @@ check "a wrong mode is a usage error" status_is 2 "$cli" list --mode 7
 check "a missing file is a file error" status_is 4 t put "$work/missing.bin"
 check "the missing file is named" stderr_says "missing.bin"
 
-kill -TERM "$emulator_pid"; wait "$emulator_pid"; status=$?; emulator_pid=""
-check "the emulator stops cleanly" test "$status" -eq 0
+check "the emulator stops cleanly" stop_emulator
 
 finish
