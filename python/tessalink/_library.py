@@ -58,6 +58,8 @@ _SIGNATURES = {
     "KIVO_LinkPutFiles2": (_int32, [_c_char_p, _c_char_p, _window]),
     "KIVO_LinkPutFiles2Ex": (_int32, [_c_char_p, _c_char_p, _window]),
     "KIVO_LinkDelFile": (_int32, [_c_char_p, _window]),
+    # Tessalink extensions (since 0.2.0)
+    "KIVO_LinkGetFiles": (_int32, [_c_char_p, _c_char_p, _window]),
     "KIVO_LinkRelease": (_int32, [_window]),
     "KIVO_AppTextSend": (_int32, [_c_char_p, _window]),
     "KIVO_AppTextRecv": (_int32, [_c_char_p, _window]),

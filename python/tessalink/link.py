@@ -170,6 +170,53 @@ class Link:
             stage.commit()
         return data
 
+    def get_many(self, names: Iterable[Name], directory: Union[str, "os.PathLike[str]"], *,
+                 progress: Optional[Progress] = None) -> List[str]:
+        """Fetches each file of ``names``, in order, over one connection, into
+        ``directory`` under its own name, and returns the paths written.
+
+        Each file replaces what ``directory`` held under its name only once
+        it has arrived whole. The call stops at the first file that fails and
+        raises; the files fetched before it are stored, and the one it
+        stopped in leaves the old copy as it was.
+        """
+        requests = [_handheld_name(name) for name in names]
+        if not requests:
+            return []
+        local_names = []
+        for request in requests:
+            local = request.decode(NAME_ENCODING, "surrogateescape")
+            if not request or b"\r" in request or local in (".", "..") or "/" in local or os.sep in local:
+                raise ValueError(f"{request!r} cannot be the name of a file in a directory")
+            local_names.append(local)
+        directory = os.fspath(directory)
+        # The library creates each file only when its turn comes: after a
+        # stop, every file there but the last is whole.
+        with tempfile.TemporaryDirectory(prefix=".tessalink-", dir=directory) as staging:
+            stages = [os.path.join(staging, str(index)) for index in range(len(requests))]
+            joined_paths = b"\r".join(local_path(stage) for stage in stages)
+            joined_names = b"\r".join(requests)
+            try:
+                self._run(lambda window: library().KIVO_LinkGetFiles(joined_paths, joined_names, window),
+                          progress)
+                finished = len(stages)
+            except BaseException:
+                begun = 0
+                while begun < len(stages) and os.path.exists(stages[begun]):
+                    begun += 1
+                self._store(stages[:max(begun - 1, 0)], directory, local_names)
+                raise
+            return self._store(stages[:finished], directory, local_names)
+
+    @staticmethod
+    def _store(stages: List[str], directory: str, local_names: List[str]) -> List[str]:
+        stored = []
+        for stage, local in zip(stages, local_names):
+            target = os.path.join(directory, local)
+            os.replace(stage, target)
+            stored.append(target)
+        return stored
+
     def put(self, source: Source, name: Name, variant: int = 1, release: bool = True, *,
             progress: Optional[Progress] = None) -> None:
         """Sends ``source`` (a local file's path, or the bytes themselves) as

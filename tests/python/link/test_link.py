@@ -53,6 +53,37 @@ def test_put_sends_the_release_unless_told_not_to(handheld, link, variant):
     assert (handheld.files / "R0.TXT").read_bytes() == b"without"
 
 
+def test_get_many_fetches_over_one_connection_and_stores_only_whole_files(handheld, link, tmp_path):
+    first, second = os.urandom(3000), os.urandom(600)
+    (handheld.files / "G1.BIN").write_bytes(first)
+    (handheld.files / "G2.BIN").write_bytes(second)
+    out = tmp_path / "out"
+    out.mkdir()
+    (out / "G2.BIN").write_bytes(b"old copy")
+    before = len(handheld.commands())
+    stored = link.get_many(["G1.BIN", b"G2.BIN"], out)
+    assert stored == [str(out / "G1.BIN"), str(out / "G2.BIN")]
+    assert (out / "G1.BIN").read_bytes() == first
+    assert (out / "G2.BIN").read_bytes() == second
+    assert handheld.commands_after(before, 4) == ["C FU", "R FU G1.BIN", "C FU", "R FU G2.BIN"]
+
+    # A name the handheld does not send stops the walk: the file before it
+    # is stored, the ones from it on keep their old copies.
+    (out / "G1.BIN").write_bytes(b"old one")
+    (out / "G2.BIN").write_bytes(b"old two")
+    with pytest.raises(tessalink.ProtocolError) as raised:
+        link.get_many(["G1.BIN", "NO-SUCH.BIN", "G2.BIN"], out)
+    assert raised.value.code == -100
+    assert (out / "G1.BIN").read_bytes() == first
+    assert (out / "G2.BIN").read_bytes() == b"old two"
+    assert not (out / "NO-SUCH.BIN").exists()
+    assert sorted(p.name for p in out.iterdir()) == ["G1.BIN", "G2.BIN"]
+
+    with pytest.raises(ValueError):
+        link.get_many(["../G1.BIN"], out)
+    assert link.get_many([], out) == []
+
+
 def test_put_many_sends_every_pair_in_order_then_one_release(handheld, link, tmp_path):
     source = tmp_path / "two.txt"
     source.write_bytes(b"two\r\n")
