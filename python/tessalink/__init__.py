@@ -20,6 +20,6 @@ from .errors import (BlockError, Cancelled, LocalFileError, NoConnection, Protoc
                      TessalinkError, message_for)
 from .link import NAME_ENCODING, Entry, Link
 
-__version__ = "0.1.0"
+__version__ = "0.2.0"
 
 __all__ = [*link.__all__, *errors.__all__, *convert.__all__]

@@ -80,6 +80,13 @@ inline const ExportCall kCalls[] = {
 inline const ExportCall *ExportCallsBegin() { return std::begin(export_calls_detail::kCalls); }
 inline const ExportCall *ExportCallsEnd() { return std::end(export_calls_detail::kCalls); }
 
+// Whether the call is an export beyond the original interface (the rows
+// after "Tessalink extensions" above).
+inline bool IsExtension(const ExportCall &call)
+{
+    return std::string(call.name) == "KIVO_LinkGetFiles";
+}
+
 // The table, for range-for.
 struct AllExportCalls {
     const ExportCall *begin() const { return ExportCallsBegin(); }
