@@ -73,7 +73,9 @@ void CCallTrace::Begin(const char *call, int mode, int port, int baud) noexcept
     } catch (...) {
         m_file.reset();
     }
+    m_atStart = true;
     Line("call", [&] { return StartText(call, mode, port, baud); });
+    m_atStart = false;
 }
 
 void CCallTrace::End(int result) noexcept
@@ -120,7 +122,7 @@ void CCallTrace::Step(TraceDirection direction, const char *what) noexcept
 
 void CCallTrace::Write(const char *mark, const std::string &text)
 {
-    const uint32_t elapsed = CurrentPlatform().TickCount() - m_start;
+    const uint32_t elapsed = m_atStart ? 0 : CurrentPlatform().TickCount() - m_start;
     char head[24];
     std::snprintf(head, sizeof head, "%7u %s ", static_cast<unsigned>(elapsed), mark);
     const std::string line = head + text + "\n";

@@ -65,6 +65,7 @@ private:
 
     std::unique_ptr<PlatformFile> m_file;  // null while not tracing
     uint32_t m_start;
+    bool m_atStart = false;  // the call's own line: at 0 by definition
     const char *m_call;
 };
 
