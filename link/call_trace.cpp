@@ -1,6 +1,7 @@
 #include "call_trace.h"
 
 #include <cstdio>
+#include <new>
 
 #include "packet_constants.h"
 #include "trace_decoder.h"
@@ -54,7 +55,7 @@ void CCallTrace::Line(const char *mark, Text &&text) noexcept
         return;
     try {
         Write(mark, text());
-    } catch (...) {
+    } catch (const std::bad_alloc &) {
         m_file.reset();
     }
 }
@@ -70,7 +71,7 @@ void CCallTrace::Begin(const char *call, int mode, int port, int baud) noexcept
         m_file = platform.OpenAppendFile(path.c_str());
         m_start = platform.TickCount();
         m_call = call;
-    } catch (...) {
+    } catch (const std::bad_alloc &) {
         m_file.reset();
     }
     m_atStart = true;
