@@ -1,0 +1,518 @@
+// The page of `tessalink ui`: the handheld's files, transfers with their
+// progress and Cancel, text both ways, and the settings. It uses only the
+// server's HTTP interface (docs/http-api.md); the cookie that the address's
+// token set goes along with every request of this origin.
+
+const $ = (id) => document.getElementById(id);
+
+// ---------------------------------------------------------------- requests
+
+class RequestFailure extends Error {
+  constructor(status, body) {
+    super(body.error);
+    this.status = status;
+    this.code = body.code ?? null;
+    this.hint = body.hint || '';
+  }
+}
+
+// The next step for the refusals whose answer carries none.
+const STATUS_WORDS = {
+  401: ['this page holds no token', 'open the address that `tessalink ui` printed, with its token'],
+  403: ['this page was refused', 'open the address that `tessalink ui` printed, with its token'],
+  409: ['another job is running', 'wait for it to end, or press Cancel'],
+  413: ['too large for the handheld', 'the handheld keeps files of up to 2 GiB - 1 bytes'],
+};
+
+async function failureOf(response) {
+  let body = {};
+  try {
+    body = await response.json();
+  } catch {
+    // not JSON: the words below stand in
+  }
+  const [error, hint] = STATUS_WORDS[response.status] || [`the server answered ${response.status}`, ''];
+  return new RequestFailure(response.status, {
+    error: body.error || error,
+    code: body.code,
+    hint: body.hint || hint,
+  });
+}
+
+// request(METHOD, PATH, {body, type}): the Response of a successful answer,
+// else throws a RequestFailure with the server's words.
+async function request(method, path, { body, type } = {}) {
+  const headers = type ? { 'Content-Type': type } : {};
+  let response;
+  try {
+    response = await fetch(path, { method, body, headers, credentials: 'same-origin', cache: 'no-store' });
+  } catch {
+    throw new RequestFailure(0, {
+      error: 'tessalink ui does not answer',
+      hint: 'is it still running? start it again with `tessalink ui`',
+    });
+  }
+  if (!response.ok)
+    throw await failureOf(response);
+  return response;
+}
+
+const requestJson = async (method, path, options) => (await request(method, path, options)).json();
+
+// ---------------------------------------------------------------- formatting
+
+const byteCount = (n) => n.toLocaleString('en');
+
+function rateText(bytesPerSecond) {
+  if (bytesPerSecond < 1000)
+    return `${Math.round(bytesPerSecond)} B/s`;
+  if (bytesPerSecond < 1e6)
+    return `${(bytesPerSecond / 1e3).toFixed(1)} kB/s`;
+  return `${(bytesPerSecond / 1e6).toFixed(1)} MB/s`;
+}
+
+function durationText(seconds) {
+  const s = Math.ceil(seconds);
+  if (s < 60)
+    return `${s} s`;
+  if (s < 3600)
+    return `${Math.floor(s / 60)} min ${String(s % 60).padStart(2, '0')} s`;
+  return `${Math.floor(s / 3600)} h ${String(Math.floor((s % 3600) / 60)).padStart(2, '0')} min`;
+}
+
+// Text whose `quoted` parts are commands: shown as code.
+function fillWithCode(element, text) {
+  element.replaceChildren(...text.split('`').map((part, i) => {
+    if (i % 2 === 0)
+      return document.createTextNode(part);
+    const code = document.createElement('code');
+    code.textContent = part;
+    return code;
+  }));
+}
+
+function describeJob(kind, name) {
+  const target = name || 'the file';
+  switch (kind) {
+    case 'list': return 'Reading the list of files';
+    case 'get': return `Fetching ${target}`;
+    case 'put': return `Sending ${target}`;
+    case 'delete': return `Deleting ${target}`;
+    case 'release': return 'Sending the release';
+    case 'backup': return 'Fetching every file';
+    case 'restore': return name ? `Sending ${name}` : 'Sending files';
+    case 'text-send': return 'Sending the text';
+    case 'text-recv': return 'Waiting for the handheld\'s text';
+    default: return kind ? `Running ${kind}` : 'A job';
+  }
+}
+
+// ---------------------------------------------------------------- messages
+
+function showMessage(what, next = '', failed = false) {
+  const box = $('message');
+  box.hidden = false;
+  box.classList.toggle('failed', failed);
+  fillWithCode($('message-what'), what);
+  fillWithCode($('message-next'), next ? `Next step: ${next}` : '');
+  $('message-next').hidden = !next;
+}
+
+function showFailure(action, failure) {
+  showMessage(`${action} failed: ${failure.message}`, failure.hint, true);
+}
+
+// run(ACTION, WORK): runs an action of the page; a failure is said in the
+// server's words with its next step. Returns WORK's value, or undefined.
+async function run(action, work) {
+  try {
+    return await work();
+  } catch (failure) {
+    if (!(failure instanceof RequestFailure))
+      throw failure;
+    showFailure(action, failure);
+    return undefined;
+  }
+}
+
+// ---------------------------------------------------------------- settings
+
+let settings = {};
+
+function showSettings(next, problem) {
+  settings = next;
+  const device = settings.device || 'no device';
+  $('where').textContent = `mode ${settings.mode || '2'} on ${device}`;
+  for (const field of $('settings').querySelectorAll('[data-key]'))
+    field.value = settings[field.dataset.key] ?? '';
+  const mode2 = (settings.mode || '2') === '2';
+  $('variant-2').disabled = !mode2;
+  if (!mode2 && $('variant-2').checked)
+    document.querySelector('input[name="variant"][value="1"]').checked = true;
+  if (problem !== undefined) {
+    $('problem').hidden = !problem;
+    fillWithCode($('problem'), problem);
+  }
+}
+
+async function saveSettings(event) {
+  event.preventDefault();
+  const changes = {};
+  for (const field of $('settings').querySelectorAll('[data-key]'))
+    changes[field.dataset.key] = field.value.trim();
+  $('settings-outcome').textContent = '';
+  const saved = await run('Saving the settings', () =>
+    requestJson('PUT', '/api/settings', { body: JSON.stringify(changes), type: 'application/json' }));
+  if (!saved)
+    return;
+  showSettings(saved);
+  $('settings-outcome').textContent = 'Saved.';
+  const status = await run('Reading the status', () => requestJson('GET', '/api/status'));
+  if (status)
+    showSettings(status.settings, status.problem);
+}
+
+// ---------------------------------------------------------------- the job
+
+// The job on show: its id, and the recent progress samples that give the rate.
+const job = { id: null, samples: [] };
+const RATE_WINDOW_MS = 5000;
+
+function startJobPanel(id, kind, name) {
+  job.id = id;
+  job.samples = [];
+  $('job').hidden = false;
+  $('job').dataset.kind = kind || '';
+  $('job').classList.remove('failed', 'done');
+  $('job-title').textContent = describeJob(kind, name);
+  $('job-figures').textContent = '';
+  $('job-outcome').hidden = true;
+  $('job-waiting').hidden = true;
+  $('cancel').hidden = false;
+  $('job-bar').removeAttribute('value');
+}
+
+function showJobBytes(bytes, total) {
+  const now = performance.now();
+  job.samples.push({ at: now, bytes });
+  while (job.samples.length > 2 && now - job.samples[0].at > RATE_WINDOW_MS)
+    job.samples.shift();
+  const bar = $('job-bar');
+  if (total > 0) {
+    bar.max = total;
+    bar.value = Math.min(bytes, total);
+  } else {
+    bar.removeAttribute('value');
+  }
+  const parts = [total > 0 ? `${byteCount(bytes)} of ${byteCount(total)} bytes` : `${byteCount(bytes)} bytes`];
+  const first = job.samples[0];
+  const seconds = (now - first.at) / 1000;
+  if (seconds >= 0.5 && bytes > first.bytes) {
+    const rate = (bytes - first.bytes) / seconds;
+    parts.push(rateText(rate));
+    if (total > bytes)
+      parts.push(`${durationText((total - bytes) / rate)} left`);
+  }
+  $('job-figures').textContent = parts.join(' · ');
+}
+
+function showState({ busy, job: running }) {
+  const pill = $('busy');
+  pill.dataset.state = busy ? 'busy' : 'idle';
+  if (busy && running) {
+    const doing = describeJob(running.kind, running.name);
+    pill.textContent = `busy: ${doing[0].toLowerCase()}${doing.slice(1)}`;
+  } else {
+    pill.textContent = 'idle';
+  }
+  if (!running)
+    return;
+  if (running.id !== job.id) {
+    startJobPanel(running.id, running.kind, running.name);
+    showJobBytes(running.bytes, running.total);
+  }
+  $('job-waiting').hidden = !running.waiting;
+  $('job-waiting').textContent = running.waiting || '';
+}
+
+function showProgress({ job: id, bytes, total }) {
+  if (id !== job.id)
+    startJobPanel(id, '', '');
+  showJobBytes(bytes, total);
+}
+
+function showResult({ job: id, kind, code, message, hint }) {
+  if (id !== job.id)
+    startJobPanel(id, kind, '');
+  $('cancel').hidden = true;
+  $('job-waiting').hidden = true;
+  const failed = code !== 0;
+  $('job').classList.toggle('failed', failed);
+  $('job').classList.toggle('done', !failed);
+  const bar = $('job-bar');
+  if (!failed && !bar.hasAttribute('value')) {
+    bar.max = 1;
+    bar.value = 1;
+  }
+  const outcome = $('job-outcome');
+  outcome.hidden = false;
+  fillWithCode(outcome, failed ? (hint ? `${message}: ${hint}` : message) : message || 'done');
+}
+
+async function cancelJob() {
+  const answer = await run('Cancel', () => requestJson('POST', '/api/cancel'));
+  if (answer && !answer.cancelled)
+    showMessage('No job was running.');
+}
+
+// The events of every job, whoever started it. EventSource connects again by
+// itself after a break; it gives up only when refused (no token any more).
+function listenToEvents() {
+  const events = new EventSource('/api/events');
+  const read = (handler) => (event) => handler(JSON.parse(event.data));
+  events.addEventListener('state', read(showState));
+  events.addEventListener('progress', read(showProgress));
+  events.addEventListener('result', read(showResult));
+  events.addEventListener('open', () => $('busy').classList.remove('lost'));
+  events.addEventListener('error', () => {
+    $('busy').classList.add('lost');
+    $('busy').textContent = 'no answer from tessalink ui';
+    if (events.readyState === EventSource.CLOSED)
+      showMessage('The page lost its connection to tessalink ui.',
+        'start `tessalink ui` again and open the address it prints', true);
+  });
+}
+
+// ---------------------------------------------------------------- files
+
+function fileRow({ name, size }) {
+  const row = document.createElement('tr');
+  row.dataset.name = name;
+  const nameCell = document.createElement('td');
+  nameCell.className = 'name';
+  nameCell.textContent = name;
+  const sizeCell = document.createElement('td');
+  sizeCell.className = 'size';
+  sizeCell.textContent = size === null ? '—' : byteCount(size);
+  const actions = document.createElement('td');
+  actions.className = 'actions';
+  actions.append(actionButton('Download', name, () => downloadFile(name)),
+    actionButton('Delete', name, () => deleteFile(name), 'danger'));
+  row.append(nameCell, sizeCell, actions);
+  return row;
+}
+
+function actionButton(label, name, action, className = '') {
+  const button = document.createElement('button');
+  button.type = 'button';
+  button.textContent = label;
+  button.className = className;
+  button.setAttribute('aria-label', `${label} ${name}`);
+  button.addEventListener('click', action);
+  return button;
+}
+
+function showFiles(files) {
+  $('files-body').replaceChildren(...files.map(fileRow));
+  const known = files.filter((f) => f.size !== null);
+  const total = known.reduce((sum, f) => sum + f.size, 0);
+  $('files-caption').textContent = files.length === 0 ? 'The handheld holds no files.'
+    : `${files.length} ${files.length === 1 ? 'file' : 'files'}, ${byteCount(total)} bytes`;
+}
+
+async function refreshList() {
+  const files = await run('Reading the list', () => requestJson('GET', '/api/files'));
+  if (files)
+    showFiles(files);
+  return files;
+}
+
+const fileUrl = (name) => `/api/files/${encodeURIComponent(name)}`;
+
+// Hands bytes that have fully arrived to the browser as a download.
+function saveBlob(blob, name) {
+  const url = URL.createObjectURL(blob);
+  const link = document.createElement('a');
+  link.href = url;
+  link.download = name;
+  link.hidden = true;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 60000);
+}
+
+function attachmentName(response, fallback) {
+  const header = response.headers.get('Content-Disposition') || '';
+  const match = /filename="([^"]+)"/.exec(header) || /filename=([^;]+)/.exec(header);
+  return match ? match[1].trim() : fallback;
+}
+
+async function downloadFile(name) {
+  await run(`Fetching ${name}`, async () => {
+    const response = await request('GET', fileUrl(name));
+    saveBlob(await response.blob(), name);
+    showMessage(`Fetched ${name}.`);
+  });
+}
+
+async function downloadAll() {
+  await run('Fetching every file', async () => {
+    const response = await request('GET', '/api/backup.zip');
+    const blob = await response.blob();
+    saveBlob(blob, attachmentName(response, 'tessalink-backup.zip'));
+    showMessage(`Fetched every file into one .zip (${byteCount(blob.size)} bytes).`);
+  });
+}
+
+function confirmDelete(name) {
+  const dialog = $('confirm');
+  $('confirm-text').textContent = `Delete ${name} from the handheld? This cannot be undone.`;
+  dialog.returnValue = '';
+  return new Promise((resolve) => {
+    dialog.addEventListener('close', () => resolve(dialog.returnValue === 'delete'), { once: true });
+    dialog.showModal();
+  });
+}
+
+async function deleteFile(name) {
+  if (!(await confirmDelete(name)))
+    return;
+  const done = await run(`Deleting ${name}`, () => requestJson('DELETE', fileUrl(name)));
+  if (done) {
+    showMessage(`Deleted ${name}.`);
+    await refreshList();
+  }
+}
+
+function sendQuery() {
+  const variant = document.querySelector('input[name="variant"]:checked').value;
+  const release = $('release-after').checked ? '1' : '0';
+  return `variant=${variant}&release=${release}`;
+}
+
+// Sends files as they are: one by put, several over one connection.
+async function sendFiles(files) {
+  if (files.length === 0)
+    return;
+  if (files.length === 1) {
+    const [file] = files;
+    const sent = await run(`Sending ${file.name}`, () =>
+      requestJson('PUT', `${fileUrl(file.name)}?${sendQuery()}`, { body: file, type: 'application/octet-stream' }));
+    if (sent)
+      showMessage(`Sent ${sent.name} (${byteCount(sent.size)} bytes).`);
+    if (sent)
+      await refreshList();
+    return;
+  }
+  const form = new FormData();
+  for (const file of files)
+    form.append('file', file, file.name);
+  await restoreFrom(form, undefined, `Sending ${files.length} files`);
+}
+
+async function restoreFrom(body, type, action) {
+  const answer = await run(action, () => requestJson('POST', `/api/restore?${sendQuery()}`, { body, type }));
+  if (answer) {
+    showMessage(`Sent ${answer.sent.length} ${answer.sent.length === 1 ? 'file' : 'files'}: ${answer.sent.join(', ')}.`);
+    await refreshList();
+  }
+}
+
+const isZip = (file) => file.type === 'application/zip' || /\.zip$/i.test(file.name);
+
+// Restores a .zip made by "Download all", or sends the files chosen.
+async function restore(files) {
+  if (files.length === 1 && isZip(files[0]))
+    await restoreFrom(files[0], 'application/zip', `Restoring ${files[0].name}`);
+  else
+    await sendFiles(files);
+}
+
+function pickFiles(input, then) {
+  input.value = '';
+  input.onchange = () => then([...input.files]);
+  input.click();
+}
+
+function acceptDrops() {
+  const zone = $('drop-zone');
+  const carriesFiles = (event) => [...event.dataTransfer.types].includes('Files');
+  // A file dropped beside the zone must not replace the page.
+  for (const type of ['dragover', 'drop'])
+    document.addEventListener(type, (event) => event.preventDefault());
+  zone.addEventListener('dragover', (event) => {
+    if (!carriesFiles(event))
+      return;
+    event.dataTransfer.dropEffect = 'copy';
+    zone.classList.add('dragging');
+  });
+  zone.addEventListener('dragleave', (event) => {
+    if (!zone.contains(event.relatedTarget))
+      zone.classList.remove('dragging');
+  });
+  zone.addEventListener('drop', (event) => {
+    zone.classList.remove('dragging');
+    sendFiles([...event.dataTransfer.files]);
+  });
+}
+
+// ---------------------------------------------------------------- text
+
+// The handheld's lines end in CR LF; a text field's in LF.
+const handheldLines = (text) => text.replace(/\r?\n/g, '\r\n');
+
+async function sendText() {
+  const text = $('text-out').value;
+  const done = await run('Sending the text', () =>
+    requestJson('POST', '/api/text', { body: handheldLines(text), type: 'text/plain; charset=utf-8' }));
+  if (done)
+    showMessage('Sent the text.');
+}
+
+async function receiveText() {
+  await run('Receiving the text', async () => {
+    const response = await request('GET', '/api/text');
+    const text = new TextDecoder('shift_jis').decode(await response.arrayBuffer());
+    $('text-in').value = text;
+    showMessage(`Received a text of ${text.length} characters.`);
+  });
+}
+
+// ---------------------------------------------------------------- start
+
+function wire() {
+  const on = (id, action) => $(id).addEventListener('click', action);
+  on('refresh', refreshList);
+  on('upload', () => pickFiles($('upload-input'), sendFiles));
+  on('restore', () => pickFiles($('restore-input'), restore));
+  on('backup', downloadAll);
+  on('release', async () => {
+    if (await run('Sending the release', () => requestJson('POST', '/api/release')))
+      showMessage('Sent the release.');
+  });
+  on('cancel', cancelJob);
+  on('text-send', sendText);
+  on('text-recv', receiveText);
+  on('confirm-keep', () => $('confirm').close('keep'));
+  on('confirm-delete', () => $('confirm').close('delete'));
+  $('settings').addEventListener('submit', saveSettings);
+  acceptDrops();
+}
+
+async function start() {
+  wire();
+  listenToEvents();
+  const status = await run('Reading the status', () => requestJson('GET', '/api/status'));
+  if (!status)
+    return;
+  showSettings(status.settings, status.problem);
+  if (status.busy)
+    showState(status);
+  else if (!status.problem)
+    await refreshList();
+  else
+    $('files-caption').textContent = 'Not read yet: the settings need a look first (below).';
+}
+
+start();
