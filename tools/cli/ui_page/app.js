@@ -157,10 +157,19 @@ function showSettings(next, problem) {
 
 async function saveSettings(event) {
   event.preventDefault();
+  // Only what was changed here: the rest stays where it came from (the
+  // command line, the environment or the file).
   const changes = {};
-  for (const field of $('settings').querySelectorAll('[data-key]'))
-    changes[field.dataset.key] = field.value.trim();
+  for (const field of $('settings').querySelectorAll('[data-key]')) {
+    const value = field.value.trim();
+    if (value !== (settings[field.dataset.key] ?? ''))
+      changes[field.dataset.key] = value;
+  }
   $('settings-outcome').textContent = '';
+  if (Object.keys(changes).length === 0) {
+    $('settings-outcome').textContent = 'Nothing changed.';
+    return;
+  }
   const saved = await run('Saving the settings', () =>
     requestJson('PUT', '/api/settings', { body: JSON.stringify(changes), type: 'application/json' }));
   if (!saved)
@@ -342,10 +351,19 @@ function saveBlob(blob, name) {
   setTimeout(() => URL.revokeObjectURL(url), 60000);
 }
 
+// The file name of an attachment: filename*=UTF-8''percent-encoded, or filename="plain".
 function attachmentName(response, fallback) {
   const header = response.headers.get('Content-Disposition') || '';
-  const match = /filename="([^"]+)"/.exec(header) || /filename=([^;]+)/.exec(header);
-  return match ? match[1].trim() : fallback;
+  const encoded = /filename\*=UTF-8''([^;\s]+)/i.exec(header);
+  if (encoded) {
+    try {
+      return decodeURIComponent(encoded[1]);
+    } catch {
+      return fallback;
+    }
+  }
+  const plain = /filename="([^"]+)"/.exec(header);
+  return plain ? plain[1] : fallback;
 }
 
 async function downloadFile(name) {
