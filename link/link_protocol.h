@@ -9,13 +9,11 @@
 #include "com_line.h"
 #include "caller_file.h"
 #include "link_file.h"
+#include "block_size_limits.h"
 
-// Block sizes the packet operations can work with: room for a piece's
-// three-byte code and one byte, and no more than the work buffer holds. Other
-// sizes are stored as given, but the operations refuse to run with them.
-constexpr int32_t kMinBlockSize = 4;
-constexpr int32_t kMaxBlockSize = static_cast<int32_t>(kWorkBufferSize);
-constexpr int32_t kDefaultBlockSize = 256;
+// Other block sizes than block_size_limits.h allows are stored as given, but
+// the operations refuse to run with them.
+static_assert(kMaxBlockSize == static_cast<int32_t>(kWorkBufferSize), "a block fills the work buffer at most");
 
 class CLinkProtocol : public CComLine {
 public:

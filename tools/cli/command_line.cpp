@@ -159,6 +159,14 @@ void AddCommands(CLI::App &app, Request &request)
                                       "Find the link mode the handheld answers in, trying each with a short limit");
     detect->add_flag("--save", request.saveDetected, "Write the mode found into the configuration");
 
+    CLI::App *ui = AddLinkCommand(app, request, "ui",
+                                  "Serve the handheld's files as a page in the browser, on this machine only");
+    ui->add_option("--listen", request.listen,
+                   "Address and port to serve on (default 127.0.0.1:8765; port 0: any free one); another "
+                   "than this machine's own loopback lets other machines reach the page")
+        ->type_name("HOST:PORT");
+    ui->add_flag("--no-browser", request.noBrowser, "Print the page's address, but open no browser");
+
     CLI::App *config = app.add_subcommand("config", "Show or change the settings kept in the configuration file");
     config->require_subcommand(1);
     CLI::App *set = config->add_subcommand("set", "Keep a setting");

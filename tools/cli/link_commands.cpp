@@ -170,16 +170,6 @@ const std::map<std::string, std::function<int(const Request &)>> &Commands()
     return commands;
 }
 
-// "mode 2, /dev/pts/3" (and the speed when one was given): where the
-// waiting line says the handheld is awaited.
-std::string WhereAwaited(const LinkSettings &link)
-{
-    std::string where = "mode " + std::to_string(link.mode) + ", " + link.device;
-    if (link.baud != 0)
-        where += ", " + std::to_string(link.baud) + " bit/s";
-    return where;
-}
-
 // get NAME DIR/ stores into DIR/NAME, as cp does. False when the path ends
 // with '/' and is no directory.
 bool ChooseLocalFileInDirectory(Request &request)
@@ -197,6 +187,14 @@ bool ChooseLocalFileInDirectory(Request &request)
 }
 
 }  // namespace
+
+std::string WhereAwaited(const LinkSettings &link)
+{
+    std::string where = "mode " + std::to_string(link.mode) + ", " + link.device;
+    if (link.baud != 0)
+        where += ", " + std::to_string(link.baud) + " bit/s";
+    return where;
+}
 
 bool IsLinkCommand(const std::string &command)
 {

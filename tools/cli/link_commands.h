@@ -10,6 +10,10 @@
 
 namespace cli {
 
+// "mode 2, /dev/pts/3" (and the speed when one was given): where the
+// waiting line says the handheld is awaited.
+std::string WhereAwaited(const LinkSettings &link);
+
 bool IsLinkCommand(const std::string &command);
 
 // Takes the settings together (command line, environment, configuration),

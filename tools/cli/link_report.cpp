@@ -14,14 +14,13 @@ namespace {
 constexpr double kLongSilenceSeconds = 20;
 
 FailureContext ContextOf(const std::string &command, const LinkSettings &link, int32_t result,
-                         const std::string &name)
+                         const std::string &name, const CallWatch &watch = LinkWindow::LastCall())
 {
     FailureContext context;
     context.command = command;
     context.name = name;
     context.device = PortDevicePath(link.EffectivePort());
     context.mode = link.mode;
-    const CallWatch &watch = LinkWindow::LastCall();
     context.silent = watch.longestSilence >= kLongSilenceSeconds;
     if (result == KIVO_CANCELLED && watch.timedOut)
         context.timeout = link.timeoutSeconds;
@@ -30,17 +29,24 @@ FailureContext ContextOf(const std::string &command, const LinkSettings &link, i
 
 }  // namespace
 
-std::string LinkFailureMessage(const std::string &command, const LinkSettings &link, int32_t result,
-                               const std::string &name)
+LinkFailureWords DescribeLinkFailure(const std::string &command, const LinkSettings &link, int32_t result,
+                                     const std::string &name, const CallWatch &watch)
 {
-    const FailureContext context = ContextOf(command, link, result, name);
+    const FailureContext context = ContextOf(command, link, result, name, watch);
+    LinkFailureWords words{WhatHappened(result, context), NextStep(result, context)};
     if (result == KIVO_ERR_NO_CONNECTION) {
         const std::string problem = DeviceProblem(context.device);
         if (!problem.empty())
-            return "no connection: " + problem + " (result " + std::to_string(result) + "): " +
-                   NextStep(result, context);
+            words.what = "no connection: " + problem + " (result " + std::to_string(result) + ")";
     }
-    return MessageFor(result, context);
+    return words;
+}
+
+std::string LinkFailureMessage(const std::string &command, const LinkSettings &link, int32_t result,
+                               const std::string &name)
+{
+    const LinkFailureWords words = DescribeLinkFailure(command, link, result, name, LinkWindow::LastCall());
+    return words.next.empty() ? words.what : words.what + ": " + words.next;
 }
 
 int ReportLinkResult(const std::string &command, const LinkSettings &link, int32_t result,

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "link_window.h"
 #include "request.h"
 
 namespace cli {
@@ -17,6 +18,16 @@ namespace cli {
 // name: the file on the handheld that the call was about, if any.
 std::string LinkFailureMessage(const std::string &command, const LinkSettings &link, int32_t result,
                                const std::string &name = "");
+
+// A failure's words in two parts, what happened (with the result) and the
+// next step, as a front end that shows them apart needs them; watch: what the
+// call's window saw.
+struct LinkFailureWords {
+    std::string what;
+    std::string next;  // "": none
+};
+LinkFailureWords DescribeLinkFailure(const std::string &command, const LinkSettings &link, int32_t result,
+                                     const std::string &name, const CallWatch &watch);
 
 // Prints "tessalink <command>: [<subject>: ]<message>" on standard error when
 // the result is a failure, and returns its exit status.

@@ -33,6 +33,17 @@ unsigned TerminalColumns()
 
 }  // namespace
 
+std::string WaitingText(double silence, const WaitPolicy &policy, const std::string &aside)
+{
+    char text[64];
+    if (policy.timeoutSeconds > 0)
+        std::snprintf(text, sizeof text, "waiting %.0f s of %g", silence, policy.timeoutSeconds);
+    else
+        std::snprintf(text, sizeof text, "waiting %.0f s", silence);
+    // What matters first, as a narrow terminal cuts the end.
+    return std::string(text) + aside + ": handheld in link mode? " + policy.where;
+}
+
 LinkWindow::LinkWindow(uint64_t knownTotal, bool draw)
     : m_record{&LinkWindow::Proc, this},
       m_knownTotal(knownTotal),
@@ -59,15 +70,8 @@ bool LinkWindow::Watch(std::chrono::steady_clock::time_point now)
 {
     const double silence = Seconds(now - m_lastProgress);
     g_lastCall.longestSilence = std::max(g_lastCall.longestSilence, silence);
-    if (silence >= kWaitShownAfterSeconds && !g_policy.where.empty()) {
-        char text[64];
-        if (g_policy.timeoutSeconds > 0)
-            std::snprintf(text, sizeof text, "waiting %.0f s of %g", silence, g_policy.timeoutSeconds);
-        else
-            std::snprintf(text, sizeof text, "waiting %.0f s", silence);
-        // What matters first, as a narrow terminal cuts the end.
-        m_state.waiting = std::string(text) + " (Ctrl-C cancels): handheld in link mode? " + g_policy.where;
-    }
+    if (silence >= kWaitShownAfterSeconds && !g_policy.where.empty())
+        m_state.waiting = WaitingText(silence, g_policy, " (Ctrl-C cancels)");
     if (g_policy.timeoutSeconds > 0 && silence >= g_policy.timeoutSeconds)
         g_lastCall.timedOut = true;
     return g_lastCall.timedOut;

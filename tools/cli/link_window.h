@@ -20,6 +20,11 @@ struct WaitPolicy {
     double timeoutSeconds = 0;  // > 0: cancel after so long without progress
 };
 
+// What a window says after silence seconds without progress: "waiting 5 s
+// of 30<aside>: handheld in link mode? <where>". aside: e.g. " (Ctrl-C
+// cancels)", or "".
+std::string WaitingText(double silence, const WaitPolicy &policy, const std::string &aside);
+
 // What the last call's window saw.
 struct CallWatch {
     double longestSilence = 0;  // seconds without progress, the longest stretch

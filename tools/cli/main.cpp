@@ -5,6 +5,7 @@
 #include "convert_commands.h"
 #include "link_commands.h"
 #include "result_codes.h"
+#include "ui_command.h"
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +15,8 @@ int main(int argc, char *argv[])
     const cli::Request &request = outcome.request;
     if (cli::IsLinkCommand(request.command))
         return cli::RunLinkCommand(request);
+    if (request.command == "ui")
+        return cli::RunUi(request);
     if (request.command == "config")
         return cli::RunConfigCommand(request);
     if (cli::IsConversion(request.command))

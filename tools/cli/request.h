@@ -63,6 +63,10 @@ struct Request {
     bool noRelease = false;
     int variant = 1;  // put, restore
 
+    // ui: the address the page is served on, and whether to open a browser
+    std::string listen = "127.0.0.1:8765";
+    bool noBrowser = false;
+
     // conversions ("-" is standard input or output)
     std::string input = "-";
     std::string output = "-";

@@ -4,14 +4,13 @@
 #include <cstdlib>
 #include <limits>
 
+#include "link/block_size_limits.h"
 #include "link_settings.h"
 
 namespace cli {
 
 namespace {
 
-constexpr int32_t kMinBlockSize = 4;
-constexpr int32_t kMaxBlockSize = 8192;
 constexpr double kMaxTimeoutSeconds = 24 * 3600;
 
 bool WholeNumber(const std::string &value, long long &number)

@@ -19,7 +19,8 @@ struct Layer {
 };
 
 // The value of a key from the strongest layer that has one.
-bool Lookup(const Request &request, const UserConfig &config, const std::string &key, int port, Layer &found)
+bool Lookup(const Request &request, const UserConfig &config, const EnvironmentReader &read,
+            const std::string &key, int port, Layer &found)
 {
     const auto given = request.givenSettings.find(key);
     if (given != request.givenSettings.end()) {
@@ -27,7 +28,7 @@ bool Lookup(const Request &request, const UserConfig &config, const std::string 
         return true;
     }
     const std::string variable = EnvironmentVariableOf(key, port);
-    const char *environment = std::getenv(variable.c_str());
+    const char *environment = read(variable);
     if (environment != nullptr && *environment != '\0') {
         found = {variable, environment};
         return true;
@@ -41,10 +42,10 @@ bool Lookup(const Request &request, const UserConfig &config, const std::string 
 }
 
 // Another port's variable that is set: the handheld may be in another mode.
-std::string OtherPortHint(int port)
+std::string OtherPortHint(int port, const EnvironmentReader &read)
 {
     for (int other = 1; other <= 2; ++other) {
-        const char *value = std::getenv(PortDeviceVariable(other).c_str());
+        const char *value = read(PortDeviceVariable(other));
         if (other != port && value != nullptr && *value != '\0')
             return " (" + PortDeviceVariable(other) + " is set: for COM" + std::to_string(other) +
                    (other == 1 ? ", which mode 0 uses: give --mode 0" : ", which modes 1 and 2 use: give --mode 2") +
@@ -55,11 +56,16 @@ std::string OtherPortHint(int port)
 
 }  // namespace
 
-SettingsOutcome ResolveLinkSettings(Request &request, const UserConfig &config)
+const char *ProcessEnvironment(const std::string &variable)
+{
+    return std::getenv(variable.c_str());
+}
+
+SettingsOutcome ResolveLinkSettings(Request &request, const UserConfig &config, const EnvironmentReader &environment)
 {
     LinkSettings &link = request.link;
     Layer layer;
-    if (Lookup(request, config, "mode", 0, layer)) {
+    if (Lookup(request, config, environment, "mode", 0, layer)) {
         const std::string problem = SettingValueProblem("mode", layer.value);
         if (!problem.empty())
             return {layer.source + ": " + problem, kExitUsage};
@@ -67,7 +73,7 @@ SettingsOutcome ResolveLinkSettings(Request &request, const UserConfig &config)
     }
     const int port = link.EffectivePort();
     for (const std::string &key : SettingKeys()) {
-        if (key == "mode" || !Lookup(request, config, key, port, layer))
+        if (key == "mode" || !Lookup(request, config, environment, key, port, layer))
             continue;
         const std::string problem = SettingValueProblem(key, layer.value);
         if (!problem.empty())
@@ -82,7 +88,7 @@ SettingsOutcome ResolveLinkSettings(Request &request, const UserConfig &config)
     if (link.device.empty())
         return {"no device is named for the handheld's port COM" + std::to_string(port) +
                     ": give --device PATH, or set it once with `tessalink config set device PATH`, or " +
-                    PortDeviceVariable(port) + "=PATH in the environment" + OtherPortHint(port),
+                    PortDeviceVariable(port) + "=PATH in the environment" + OtherPortHint(port, environment),
                 kExitNoDevice};
     return {};
 }
