@@ -71,16 +71,16 @@ async function scenario(name, body) {
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// Waits until PROBE() returns a truthy value, and returns it.
-async function until(what, probe, timeoutMs = 10000) {
+// Waits until PROBE() returns a truthy value, and returns it; on a time-out
+// the error tells what SHOWN() gives then.
+async function until(what, probe, timeoutMs = 10000, shown = null) {
   const deadline = Date.now() + timeoutMs;
-  let last;
   for (;;) {
-    last = await probe();
+    const last = await probe();
     if (last)
       return last;
     if (Date.now() > deadline)
-      throw new Error(`timed out waiting for ${what}`);
+      throw new Error(`timed out waiting for ${what}${shown ? `; shown: ${JSON.stringify(await shown())}` : ''}`);
     await sleep(50);
   }
 }
@@ -177,7 +177,7 @@ const sameBytes = (file, expected) => fs.existsSync(file) && fs.readFileSync(fil
 // ---------------------------------------------------------------- the page
 
 const handheld = await startHandheld('emulator', dir, '--text-out', textOut,
-  '--text-in', path.join(work, 'text-in.txt'), '--text-delay', '300');
+  '--text-in', path.join(work, 'text-in.txt'));
 const ui = await startUi(handheld.device);
 
 browser = await chromium.launch({
@@ -208,11 +208,15 @@ async function listShows(names) {
 }
 
 async function messageSays(pattern, timeoutMs = 10000) {
+  const shown = async () => await page.isVisible('#message') && await text('#message');
   return until(`the message to say ${pattern}`, async () => {
-    const shown = await page.isVisible('#message') && await text('#message');
-    return shown && pattern.test(shown) && shown;
-  }, timeoutMs);
+    const message = await shown();
+    return message && pattern.test(message) && message;
+  }, timeoutMs, async () => [await shown(), await text('#job')]);
 }
+
+// Empties the list on show, so that the next list shown is read afresh.
+const forgetList = () => page.evaluate(() => { document.getElementById('files-body').replaceChildren(); });
 
 // Clears the message, so that the next one is this action's.
 const clearMessage = () => page.evaluate(() => { document.getElementById('message').hidden = true; });
@@ -328,6 +332,7 @@ await scenario('backup .zip and its restore', async () => {
   fs.rmSync(path.join(dir, 'DATA.BIN'));
   fs.writeFileSync(path.join(dir, 'MEMO.TXT'), 'changed since the backup\r\n');
   await clearMessage();
+  await forgetList();
   const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('#restore')]);
   await chooser.setFiles(zip.file);
   await messageSays(new RegExp(`^Sent ${entries.length} files`));
@@ -403,7 +408,8 @@ await scenario('Cancel during a slow transfer', async () => {
   page.on('download', (d) => downloads.push(d));
   await page.click('button[aria-label="Download SLOW.BIN"]');
   await until('the progress line to show the rate and time left',
-    async () => /of 20,000 bytes · .*B\/s · .* left/.test(await text('#job-figures')));
+    async () => /of 20,000 bytes · .*B\/s · .* left/.test(await text('#job-figures')), 10000,
+    () => text('#job'));
   check('the busy line names the job', (await text('#busy')) === 'busy: fetching SLOW.BIN', await text('#busy'));
   await page.click('#refresh');
   const refused = await messageSays(/failed/);
@@ -416,7 +422,7 @@ await scenario('Cancel during a slow transfer', async () => {
   check('the Cancel button is gone once the job ended', !(await page.isVisible('#cancel')));
   check('no download came of the cancelled transfer', downloads.length === 0);
   await until('the busy line to say idle', async () => (await text('#busy')) === 'idle');
-  await page.evaluate(() => { document.getElementById('files-body').replaceChildren(); });
+  await forgetList();
   await page.click('#refresh');
   await listShows(['SLOW.BIN']);
 });
@@ -430,7 +436,7 @@ await scenario('a mode that does not answer', async () => {
   await clearMessage();
   await page.click('#refresh');
   const waiting = await until('the waiting line', async () =>
-    (await page.isVisible('#job-waiting')) && await text('#job-waiting'), 6000);
+    (await page.isVisible('#job-waiting')) && await text('#job-waiting'), 6000, () => text('main'));
   check('the waiting line asks whether the handheld is in link mode',
     /^waiting \d+ s.*handheld in link mode\? mode \d, \/dev\//.test(waiting), waiting);
   const failed = await messageSays(/failed/, 8000);

@@ -102,7 +102,7 @@ function describeJob(kind, name) {
     case 'backup': return 'Fetching every file';
     case 'restore': return name ? `Sending ${name}` : 'Sending files';
     case 'text-send': return 'Sending the text';
-    case 'text-recv': return 'Waiting for the handheld\'s text';
+    case 'text-recv': return 'Receiving the text';
     default: return kind ? `Running ${kind}` : 'A job';
   }
 }
@@ -183,13 +183,22 @@ async function saveSettings(event) {
 
 // ---------------------------------------------------------------- the job
 
-// The job on show: its id, and the recent progress samples that give the rate.
-const job = { id: null, samples: [] };
+// The job on show: its id, and the recent progress samples that give the
+// rate. A list runs often and briefly: it takes the panel only once the
+// handheld keeps it waiting, so that the last transfer's outcome stays in
+// view; until then its id is kept as quiet.
+const job = { id: null, samples: [], quiet: null, expected: 0 };
+
+// The sizes the last list gave: a fetch's progress has no total of its own.
+const listedSizes = new Map();
 const RATE_WINDOW_MS = 5000;
+
+const takesPanel = (running) => running.kind !== 'list' || Boolean(running.waiting);
 
 function startJobPanel(id, kind, name) {
   job.id = id;
   job.samples = [];
+  job.expected = (kind === 'get' && listedSizes.get(name)) || 0;
   $('job').hidden = false;
   $('job').dataset.kind = kind || '';
   $('job').classList.remove('failed', 'done');
@@ -201,7 +210,8 @@ function startJobPanel(id, kind, name) {
   $('job-bar').removeAttribute('value');
 }
 
-function showJobBytes(bytes, total) {
+function showJobBytes(bytes, given) {
+  const total = given || (bytes <= job.expected ? job.expected : 0);
   const now = performance.now();
   job.samples.push({ at: now, bytes });
   while (job.samples.length > 2 && now - job.samples[0].at > RATE_WINDOW_MS)
@@ -212,6 +222,10 @@ function showJobBytes(bytes, total) {
     bar.value = Math.min(bytes, total);
   } else {
     bar.removeAttribute('value');
+  }
+  if (bytes === 0 && total === 0) {
+    $('job-figures').textContent = '';
+    return;
   }
   const parts = [total > 0 ? `${byteCount(bytes)} of ${byteCount(total)} bytes` : `${byteCount(bytes)} bytes`];
   const first = job.samples[0];
@@ -237,6 +251,10 @@ function showState({ busy, job: running }) {
   if (!running)
     return;
   if (running.id !== job.id) {
+    if (!takesPanel(running)) {
+      job.quiet = running.id;
+      return;
+    }
     startJobPanel(running.id, running.kind, running.name);
     showJobBytes(running.bytes, running.total);
   }
@@ -245,12 +263,18 @@ function showState({ busy, job: running }) {
 }
 
 function showProgress({ job: id, bytes, total }) {
+  if (id === job.quiet)
+    return;
   if (id !== job.id)
     startJobPanel(id, '', '');
   showJobBytes(bytes, total);
 }
 
 function showResult({ job: id, kind, code, message, hint }) {
+  if (id === job.quiet) {
+    job.quiet = null;
+    return;
+  }
   if (id !== job.id)
     startJobPanel(id, kind, '');
   $('cancel').hidden = true;
@@ -322,6 +346,10 @@ function actionButton(label, name, action, className = '') {
 }
 
 function showFiles(files) {
+  listedSizes.clear();
+  for (const { name, size } of files)
+    if (size !== null)
+      listedSizes.set(name, size);
   $('files-body').replaceChildren(...files.map(fileRow));
   const known = files.filter((f) => f.size !== null);
   const total = known.reduce((sum, f) => sum + f.size, 0);
