@@ -176,8 +176,10 @@ const sameBytes = (file, expected) => fs.existsSync(file) && fs.readFileSync(fil
 
 // ---------------------------------------------------------------- the page
 
+// -v: its log traces every packet, among them each release ("C LE").
 const handheld = await startHandheld('emulator', dir, '--text-out', textOut,
-  '--text-in', path.join(work, 'text-in.txt'));
+  '--text-in', path.join(work, 'text-in.txt'), '-v');
+const releasesSeen = () => (fs.readFileSync(handheld.child.logPath, 'utf8').match(/<- #1 C LE/g) || []).length;
 const ui = await startUi(handheld.device);
 
 browser = await chromium.launch({
@@ -275,6 +277,7 @@ await scenario('drag and drop of two files', async () => {
     return transfer;
   }, Object.entries(dropped).map(([name, bytes]) => [name, bytes.toString('hex')]));
   await clearMessage();
+  const releasesBefore = releasesSeen();
   for (const type of ['dragenter', 'dragover', 'drop'])
     await page.dispatchEvent('#drop-zone', type, { dataTransfer });
   await messageSays(/^Sent 2 files/);
@@ -289,10 +292,33 @@ await scenario('drag and drop of two files', async () => {
   const bar = await page.$eval('#job-bar', (b) => ({ value: b.value, max: b.max }));
   check('the progress bar ended full', bar.value === bar.max && bar.max > 0, JSON.stringify(bar));
   check('the job ended done', /done/.test(await text('#job-outcome')), await text('#job-outcome'));
+  check('one release followed both files', releasesSeen() - releasesBefore === 1, `${releasesSeen() - releasesBefore}`);
   if (mode === '2')
     await page.check('input[name="variant"][value="1"]');
   Object.assign(originals, dropped);
   await page.screenshot({ path: path.join(outdir, 'ui-page.png'), fullPage: true });
+});
+
+await scenario('a file chosen with the button, without the release; then the release', async () => {
+  const chosen = path.join(work, 'CHOSEN.TXT');
+  fs.writeFileSync(chosen, 'chosen with the button\r\n');
+  await page.uncheck('#release-after');
+  const releasesBefore = releasesSeen();
+  await clearMessage();
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('#upload')]);
+  await chooser.setFiles(chosen);
+  await messageSays(/^Sent CHOSEN\.TXT \(24 bytes\)/);
+  check('the chosen file is on the handheld byte for byte', sameBytes(path.join(dir, 'CHOSEN.TXT'),
+    fs.readFileSync(chosen)));
+  check('no release followed it', releasesSeen() === releasesBefore, `${releasesSeen() - releasesBefore}`);
+  await clearMessage();
+  await page.click('#release');
+  await messageSays(/^Sent the release/);
+  check('the release button sent one release', releasesSeen() - releasesBefore === 1,
+    `${releasesSeen() - releasesBefore}`);
+  await page.check('#release-after');
+  originals['CHOSEN.TXT'] = fs.readFileSync(chosen);
+  await listShows(Object.keys(originals));
 });
 
 await scenario('download', async () => {

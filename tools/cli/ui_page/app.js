@@ -345,16 +345,30 @@ function actionButton(label, name, action, className = '') {
   return button;
 }
 
+let shownFiles = [];
+
+const byName = (a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0);
+
 function showFiles(files) {
+  shownFiles = [...files].sort(byName);
   listedSizes.clear();
   for (const { name, size } of files)
     if (size !== null)
       listedSizes.set(name, size);
-  $('files-body').replaceChildren(...files.map(fileRow));
+  $('files-body').replaceChildren(...shownFiles.map(fileRow));
   const known = files.filter((f) => f.size !== null);
   const total = known.reduce((sum, f) => sum + f.size, 0);
   $('files-caption').textContent = files.length === 0 ? 'The handheld holds no files.'
     : `${files.length} ${files.length === 1 ? 'file' : 'files'}, ${byteCount(total)} bytes`;
+}
+
+// Puts what the page did to the handheld's files into the list on show,
+// without another conversation with the handheld: SIZES maps each name sent
+// to its size, or to undefined for a file deleted.
+function amendList(sizes) {
+  const kept = shownFiles.filter((file) => !sizes.has(file.name));
+  const changed = [...sizes].filter(([, size]) => size !== undefined).map(([name, size]) => ({ name, size }));
+  showFiles([...kept, ...changed]);
 }
 
 async function refreshList() {
@@ -426,8 +440,8 @@ async function deleteFile(name) {
     return;
   const done = await run(`Deleting ${name}`, () => requestJson('DELETE', fileUrl(name)));
   if (done) {
+    amendList(new Map([[name, undefined]]));
     showMessage(`Deleted ${name}.`);
-    await refreshList();
   }
 }
 
@@ -445,24 +459,29 @@ async function sendFiles(files) {
     const [file] = files;
     const sent = await run(`Sending ${file.name}`, () =>
       requestJson('PUT', `${fileUrl(file.name)}?${sendQuery()}`, { body: file, type: 'application/octet-stream' }));
-    if (sent)
+    if (sent) {
+      amendList(new Map([[sent.name, sent.size]]));
       showMessage(`Sent ${sent.name} (${byteCount(sent.size)} bytes).`);
-    if (sent)
-      await refreshList();
+    }
     return;
   }
   const form = new FormData();
   for (const file of files)
     form.append('file', file, file.name);
-  await restoreFrom(form, undefined, `Sending ${files.length} files`);
+  await restoreFrom(form, undefined, `Sending ${files.length} files`, new Map(files.map((f) => [f.name, f.size])));
 }
 
-async function restoreFrom(body, type, action) {
+// Sends files over one connection; SIZES, when known, puts them into the
+// list, else the list is read again (the files of a .zip).
+async function restoreFrom(body, type, action, sizes = null) {
   const answer = await run(action, () => requestJson('POST', `/api/restore?${sendQuery()}`, { body, type }));
-  if (answer) {
-    showMessage(`Sent ${answer.sent.length} ${answer.sent.length === 1 ? 'file' : 'files'}: ${answer.sent.join(', ')}.`);
+  if (!answer)
+    return;
+  if (sizes)
+    amendList(new Map(answer.sent.map((name) => [name, sizes.get(name) ?? null])));
+  showMessage(`Sent ${answer.sent.length} ${answer.sent.length === 1 ? 'file' : 'files'}: ${answer.sent.join(', ')}.`);
+  if (!sizes)
     await refreshList();
-  }
 }
 
 const isZip = (file) => file.type === 'application/zip' || /\.zip$/i.test(file.name);
