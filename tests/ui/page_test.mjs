@@ -217,6 +217,13 @@ async function messageSays(pattern, timeoutMs = 10000) {
   }, timeoutMs, async () => [await shown(), await text('#job')]);
 }
 
+// How the job on show ended: its outcome, problem and next step once shown.
+async function jobEnd(timeoutMs = 10000) {
+  await until('the job to end', () => page.isVisible('#job-outcome'), timeoutMs, () => text('#job'));
+  return { title: await text('#job-title'), outcome: await text('#job-outcome'),
+    problem: await text('#job-problem'), next: await text('#job-next') };
+}
+
 // Empties the list on show, so that the next list shown is read afresh.
 const forgetList = () => page.evaluate(() => { document.getElementById('files-body').replaceChildren(); });
 
@@ -442,10 +449,11 @@ await scenario('Cancel during a slow transfer', async () => {
   check('a second job is refused, saying which job runs', /^Reading the list failed: .*get/.test(refused), refused);
   await clearMessage();
   await page.click('#cancel');
-  const cancelled = await messageSays(/cancelled/);
-  check('the page says the transfer was cancelled', /^Fetching SLOW\.BIN failed: cancelled/.test(cancelled), cancelled);
-  await until('the job panel to say cancelled', async () => /cancelled/.test(await text('#job-outcome')));
+  const end = await jobEnd();
+  check('the page says the transfer was cancelled', end.title === 'Fetching SLOW.BIN' &&
+    end.outcome === 'cancelled' && /^cancelled \(result 999\)/.test(end.problem), JSON.stringify(end));
   check('the Cancel button is gone once the job ended', !(await page.isVisible('#cancel')));
+  await page.screenshot({ path: path.join(outdir, 'ui-page-cancelled.png') });
   check('no download came of the cancelled transfer', downloads.length === 0);
   await until('the busy line to say idle', async () => (await text('#busy')) === 'idle');
   await forgetList();
@@ -463,10 +471,15 @@ await scenario('a mode that does not answer', async () => {
   await page.click('#refresh');
   const waiting = await until('the waiting line', async () =>
     (await page.isVisible('#job-waiting')) && await text('#job-waiting'), 6000, () => text('main'));
+  await page.screenshot({ path: path.join(outdir, 'ui-page-waiting.png') });
   check('the waiting line asks whether the handheld is in link mode',
     /^waiting \d+ s.*handheld in link mode\? mode \d, \/dev\//.test(waiting), waiting);
-  const failed = await messageSays(/failed/, 8000);
-  check('the time-out says what to check next', /is the handheld in link mode/.test(failed), failed);
+  const end = await jobEnd(8000);
+  check('the time-out says what happened and what to check next', end.outcome === 'failed' &&
+    /^no answer came in time/.test(end.problem) && /^Next step: is the handheld in link mode/.test(end.next),
+  JSON.stringify(end));
+  check('the Cancel button is gone once the list gave up', !(await page.isVisible('#cancel')));
+  await page.screenshot({ path: path.join(outdir, 'ui-page-timed-out.png') });
   await saveSettings({ mode: '', timeout: '' });
 });
 

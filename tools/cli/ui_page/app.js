@@ -122,6 +122,10 @@ function showFailure(action, failure) {
   showMessage(`${action} failed: ${failure.message}`, failure.hint, true);
 }
 
+// Whether the events arrive: a link call that failed (502) is then told by
+// the job panel, from the job's result, and not a second time here.
+let eventsOpen = false;
+
 // run(ACTION, WORK): runs an action of the page; a failure is said in the
 // server's words with its next step. Returns WORK's value, or undefined.
 async function run(action, work) {
@@ -130,7 +134,10 @@ async function run(action, work) {
   } catch (failure) {
     if (!(failure instanceof RequestFailure))
       throw failure;
-    showFailure(action, failure);
+    if (failure.status === 502 && eventsOpen)
+      $('message').hidden = true;
+    else
+      showFailure(action, failure);
     return undefined;
   }
 }
@@ -187,7 +194,7 @@ async function saveSettings(event) {
 // rate. A list runs often and briefly: it takes the panel only once the
 // handheld keeps it waiting, so that the last transfer's outcome stays in
 // view; until then its id is kept as quiet.
-const job = { id: null, samples: [], quiet: null, expected: 0 };
+const job = { id: null, samples: [], quiet: null, expected: 0, bytes: 0, total: 0, rate: 0 };
 
 // The sizes the last list gave: a fetch's progress has no total of its own.
 const listedSizes = new Map();
@@ -197,7 +204,9 @@ const takesPanel = (running) => running.kind !== 'list' || Boolean(running.waiti
 
 function startJobPanel(id, kind, name) {
   job.id = id;
+  job.quiet = null;
   job.samples = [];
+  Object.assign(job, { bytes: 0, total: 0, rate: 0 });
   job.expected = (kind === 'get' && listedSizes.get(name)) || 0;
   $('job').hidden = false;
   $('job').dataset.kind = kind || '';
@@ -205,8 +214,11 @@ function startJobPanel(id, kind, name) {
   $('job-title').textContent = describeJob(kind, name);
   $('job-figures').textContent = '';
   $('job-outcome').hidden = true;
+  $('job-outcome').textContent = '';
+  $('job-failure').hidden = true;
   $('job-waiting').hidden = true;
   $('cancel').hidden = false;
+  $('job-foot').hidden = false;
   $('job-bar').removeAttribute('value');
 }
 
@@ -223,20 +235,24 @@ function showJobBytes(bytes, given) {
   } else {
     bar.removeAttribute('value');
   }
-  if (bytes === 0 && total === 0) {
-    $('job-figures').textContent = '';
-    return;
-  }
-  const parts = [total > 0 ? `${byteCount(bytes)} of ${byteCount(total)} bytes` : `${byteCount(bytes)} bytes`];
   const first = job.samples[0];
   const seconds = (now - first.at) / 1000;
-  if (seconds >= 0.5 && bytes > first.bytes) {
-    const rate = (bytes - first.bytes) / seconds;
+  Object.assign(job, { bytes, total, rate: seconds >= 0.5 && bytes > first.bytes ? (bytes - first.bytes) / seconds : 0 });
+  showFigures(false);
+}
+
+// Bytes, rate and, while the job runs, the time left.
+function showFigures(ended) {
+  const { bytes, total, rate } = job;
+  const parts = [];
+  if (bytes > 0 || total > 0)
+    parts.push(total > 0 ? `${byteCount(bytes)} of ${byteCount(total)} bytes` : `${byteCount(bytes)} bytes`);
+  if (parts.length && rate > 0)
     parts.push(rateText(rate));
-    if (total > bytes)
-      parts.push(`${durationText((total - bytes) / rate)} left`);
-  }
+  if (parts.length && rate > 0 && total > bytes && !ended)
+    parts.push(`${durationText((total - bytes) / rate)} left`);
   $('job-figures').textContent = parts.join(' · ');
+  $('job-foot').hidden = parts.length === 0 && $('cancel').hidden;
 }
 
 function showState({ busy, job: running }) {
@@ -270,8 +286,11 @@ function showProgress({ job: id, bytes, total }) {
   showJobBytes(bytes, total);
 }
 
+// The end of a job: done, or its failure in the tool's words with the next
+// step. A quiet list shows only a failure.
 function showResult({ job: id, kind, code, message, hint }) {
-  if (id === job.quiet) {
+  const failed = code !== 0;
+  if (id === job.quiet && !failed) {
     job.quiet = null;
     return;
   }
@@ -279,17 +298,20 @@ function showResult({ job: id, kind, code, message, hint }) {
     startJobPanel(id, kind, '');
   $('cancel').hidden = true;
   $('job-waiting').hidden = true;
-  const failed = code !== 0;
+  showFigures(true);
   $('job').classList.toggle('failed', failed);
   $('job').classList.toggle('done', !failed);
   const bar = $('job-bar');
-  if (!failed && !bar.hasAttribute('value')) {
+  if (!bar.hasAttribute('value')) {
     bar.max = 1;
-    bar.value = 1;
+    bar.value = failed ? 0 : 1;
   }
   const outcome = $('job-outcome');
   outcome.hidden = false;
-  fillWithCode(outcome, failed ? (hint ? `${message}: ${hint}` : message) : message || 'done');
+  outcome.textContent = !failed ? 'done' : /cancelled/.test(message) ? 'cancelled' : 'failed';
+  $('job-failure').hidden = !failed;
+  fillWithCode($('job-problem'), failed ? message : '');
+  fillWithCode($('job-next'), failed && hint ? `Next step: ${hint}` : '');
 }
 
 async function cancelJob() {
@@ -306,8 +328,12 @@ function listenToEvents() {
   events.addEventListener('state', read(showState));
   events.addEventListener('progress', read(showProgress));
   events.addEventListener('result', read(showResult));
-  events.addEventListener('open', () => $('busy').classList.remove('lost'));
+  events.addEventListener('open', () => {
+    eventsOpen = true;
+    $('busy').classList.remove('lost');
+  });
   events.addEventListener('error', () => {
+    eventsOpen = false;
     $('busy').classList.add('lost');
     $('busy').textContent = 'no answer from tessalink ui';
     if (events.readyState === EventSource.CLOSED)
