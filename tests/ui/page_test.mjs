@@ -487,5 +487,10 @@ check('the page ran without a script error or a refusal of its policy', refusals
 await browser.close();
 const stopped = await Promise.race([stopProcess(ui.child).then(() => true), sleep(5000).then(() => false)]);
 check('tessalink ui stops on Ctrl-C', stopped, 'still running 5 s after SIGINT');
+if (failures > 0)
+  for (const child of children) {
+    const lines = fs.readFileSync(child.logPath, 'utf8').trimEnd().split('\n');
+    console.log(`== the last lines of ${path.basename(child.logPath)}\n${lines.slice(-15).join('\n')}`);
+  }
 console.log(`${checks - failures} passed, ${failures} failed`);
 process.exit(failures === 0 ? 0 : 1);
