@@ -578,14 +578,14 @@ void MountLinkRoutes(httplib::Server &server, UiContext &context)
     server.Get("/api/files", [&context](const httplib::Request &, httplib::Response &response) {
         ListFiles(context, response);
     });
-    server.Get("/api/files/(.*)", [&context](const httplib::Request &request, httplib::Response &response) {
+    server.Get("/api/files/([\\s\\S]*)", [&context](const httplib::Request &request, httplib::Response &response) {
         GetFile(context, request, response);
     });
-    server.Put("/api/files/(.*)", [&context](const httplib::Request &request, httplib::Response &response,
+    server.Put("/api/files/([\\s\\S]*)", [&context](const httplib::Request &request, httplib::Response &response,
                                              const httplib::ContentReader &reader) {
         PutFile(context, request, response, reader);
     });
-    server.Delete("/api/files/(.*)", [&context](const httplib::Request &request, httplib::Response &response,
+    server.Delete("/api/files/([\\s\\S]*)", [&context](const httplib::Request &request, httplib::Response &response,
                                                 const httplib::ContentReader &) {
         DeleteFile(context, request, response);
     });
