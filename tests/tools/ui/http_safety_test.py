@@ -267,3 +267,19 @@ def test_an_upload_cancelled_while_it_arrives_leaves_no_file(server):
     connection.close()
     wait_for("the temporary files gone", lambda: len(server.temporary_files()) == 1)
     assert not (server.files / "SLOW.BIN").exists()
+
+
+def test_an_address_in_use_or_beyond_loopback_is_told(server, tmp_path):
+    environment = dict(os.environ, XDG_CONFIG_HOME=str(tmp_path))
+    taken = subprocess.run([CLI, "ui", "--no-browser", "--listen", server.host, "--device", "/dev/null"],
+                           capture_output=True, text=True, timeout=30, env=environment)
+    assert taken.returncode == 7
+    assert "cannot listen on " + server.host in taken.stderr
+    wide = subprocess.Popen([CLI, "ui", "--no-browser", "--listen", "0.0.0.0:0", "--device", "/dev/null"],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=environment)
+    try:
+        assert wide.stdout.readline().startswith("http://0.0.0.0:")
+        assert "which other machines can reach" in wide.stderr.readline()
+    finally:
+        wide.send_signal(signal.SIGINT)
+        assert wide.wait(20) == 0

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -22,8 +23,6 @@ extern char **environ;
 namespace cli {
 
 namespace {
-
-constexpr int kExitCannotListen = 7;
 
 // The browser is opened on a small file of the user's own that leads to the
 // page: the token never appears in the list of running programs, which
@@ -88,6 +87,12 @@ int RunUi(const Request &request)
     LinkWorker worker(events);
     httplib::Server server;
     server.set_payload_max_length(kHandheldFileBound + 1024 * 1024);
+    // The library's default shares the port with another server of the
+    // user's (SO_REUSEPORT), which would then get half the page's requests.
+    server.set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     const int port = address.port == 0 ? server.bind_to_any_port(address.host)
                                        : (server.bind_to_port(address.host, address.port) ? address.port : -1);
     if (port <= 0)
