@@ -283,3 +283,26 @@ def test_an_address_in_use_or_beyond_loopback_is_told(server, tmp_path):
     finally:
         wide.send_signal(signal.SIGINT)
         assert wide.wait(20) == 0
+
+
+def open_events(server):
+    connection = http.client.HTTPConnection("127.0.0.1", server.port, timeout=30)
+    connection.putrequest("GET", "/api/events", skip_host=True, skip_accept_encoding=True)
+    connection.putheader("Host", server.host)
+    connection.putheader("Authorization", "Bearer " + server.token)
+    connection.endheaders()
+    return connection, connection.getresponse()
+
+
+def test_event_streams_are_bounded_and_leave_the_server_answering(server):
+    streams = [open_events(server) for _ in range(8)]
+    assert all(response.status == 200 for _, response in streams)
+    assert streams[0][1].readline() == b"retry: 1000\n"
+    extra, response = open_events(server)
+    assert response.status == 503
+    extra.close()
+    status, _ = server.json("GET", "/api/status")
+    assert status == 200
+    for connection, _ in streams:
+        connection.close()
+    wait_for("a stream free again", lambda: open_events(server)[1].status == 200)

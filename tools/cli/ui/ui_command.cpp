@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <chrono>
 #include <thread>
 
 #include <spawn.h>
@@ -23,6 +24,9 @@ extern char **environ;
 namespace cli {
 
 namespace {
+
+constexpr size_t kServerThreads = 32;
+constexpr int kStartMilliseconds = 10000;
 
 // The browser is opened on a small file of the user's own that leads to the
 // page: the token never appears in the list of running programs, which
@@ -87,6 +91,9 @@ int RunUi(const Request &request)
     LinkWorker worker(events);
     httplib::Server server;
     server.set_payload_max_length(kHandheldFileBound + 1024 * 1024);
+    // Each open page holds a thread for its events, and a browser keeps a
+    // few more connections open: more threads than the library's default.
+    server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     // The library's default shares the port with another server of the
     // user's (SO_REUSEPORT), which would then get half the page's requests.
     server.set_socket_options([](socket_t socket) {
@@ -105,6 +112,16 @@ int RunUi(const Request &request)
                       GuardRules{address, port, token, "tessalink-token-" + std::to_string(port)}, work.Path()};
     MountUi(server, context);
 
+    // The address is told once the server takes requests: a stop asked
+    // before that would find nothing to stop.
+    std::thread listener([&server] { server.listen_after_bind(); });
+    for (int waited = 0; !server.is_running() && waited < kStartMilliseconds; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!server.is_running()) {
+        server.stop();
+        listener.join();
+        return ReportFailure("ui", "the server did not start on " + address.Authority(), kExitCannotListen);
+    }
     const std::string url = "http://" + address.Authority() + "/?token=" + token;
     std::printf("%s\n", url.c_str());
     std::fflush(stdout);
@@ -116,7 +133,6 @@ int RunUi(const Request &request)
         std::fprintf(stderr, "tessalink ui: %s (the page's settings can name it too)\n", view.problem.c_str());
     std::fprintf(stderr, "tessalink ui: serving the page; Ctrl-C stops\n");
 
-    std::thread listener([&server] { server.listen_after_bind(); });
     if (!request.noBrowser)
         OpenBrowser(url, work.Path());
     int signal = 0;
