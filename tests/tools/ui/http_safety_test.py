@@ -62,9 +62,11 @@ class Server:
         self.token = urllib.parse.parse_qs(parsed.query)["token"][0]
 
     def stop(self):
-        self.ui.send_signal(signal.SIGINT)
+        if self.ui.poll() is None:
+            self.ui.send_signal(signal.SIGINT)
         try:
-            self.ui.wait(20)
+            assert self.ui.wait(20) == 0
+            assert self.temporary_files() == []
         finally:
             self.ui.kill()
             self.emulator.kill()
@@ -306,3 +308,18 @@ def test_event_streams_are_bounded_and_leave_the_server_answering(server):
     for connection, _ in streams:
         connection.close()
     wait_for("a stream free again", lambda: open_events(server)[1].status == 200)
+
+
+def test_ctrl_c_cancels_the_running_job_then_stops_and_leaves_no_file(tmp_path):
+    own = Server(tmp_path)
+    try:
+        thread, result = get_in_background(own, "/api/files/BIG.BIN")
+        wait_for("bytes of BIG.BIN", lambda: (own.json("GET", "/api/status")[1]["job"] or {}).get("bytes", 0) > 0)
+        own.ui.send_signal(signal.SIGINT)
+        assert own.ui.wait(20) == 0
+        thread.join(30)
+        assert result["status"] == 502 and result["body"]["code"] == 999
+        assert "cancelling the running job" in own.ui.stderr.read()
+        assert own.temporary_files() == []
+    finally:
+        own.stop()
