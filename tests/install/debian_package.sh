@@ -28,6 +28,8 @@ depends=$(field Depends)
 check "depends on the C library" holds "$depends" '(^|, )libc6 \(>= [0-9.]+\)'
 check "depends on the C++ runtime" holds "$depends" '(^|, )libstdc\+\+6( |,|$)'
 check "does not depend on its own library" lacks "$depends" 'essalink'
+check "depends on the page server's HTTP library" holds "$depends" '(^|, )libcpp-httplib[0-9.]+( |,|$)'
+check "depends on the page server's zip library" holds "$depends" '(^|, )libzip[0-9]+( |,|$)'
 check "suggests python3 for its Python package" is Suggests "$(field Suggests)" python3
 check "tells dependants its library's SONAME" \
   is shlibs "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./shlibs)" "libTessalink ${version%%.*} tessalink (>= $version-1)"

@@ -36,6 +36,8 @@ whole. On a terminal, a progress line on standard error shows how a transfer
 goes, and what the call waits for when the handheld is silent; Ctrl-C cancels
 it (exit status 130), and a second Ctrl-C ends the tool at once. backup and
 restore end with a summary of the files, bytes and time on standard output.
+"tessalink ui" serves the same as a page in the browser, on this machine
+only: the page's address, with a fresh token, is the first line it prints.
 )text";
 
 // A setting given on the command line, checked as the configuration's value

@@ -149,6 +149,7 @@ std::string ExitStatusHelp()
         {kExitUsage, "wrong usage: unknown option, missing or invalid argument, or a malformed configuration"},
         {kExitBadInput, "a conversion's input holds a zero byte"},
         {kExitNotDetected, "detect: the handheld answered in no mode"},
+        {kExitCannotListen, "ui: the page cannot be served on the address (in use, or not this machine's)"},
     };
     for (const ResultMeaning &meaning : ResultTable()) {
         if (meaning.result == KIVO_OK)

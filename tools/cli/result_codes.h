@@ -16,6 +16,7 @@ constexpr int kExitUnexpectedResult = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitBadInput = 5;
 constexpr int kExitNotDetected = 6;
+constexpr int kExitCannotListen = 7;
 
 struct ResultMeaning {
     int32_t result = 0;

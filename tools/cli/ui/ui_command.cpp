@@ -3,9 +3,11 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <chrono>
 #include <thread>
 
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -23,7 +25,8 @@ namespace cli {
 
 namespace {
 
-constexpr int kExitCannotListen = 7;
+constexpr size_t kServerThreads = 32;
+constexpr int kStartMilliseconds = 10000;
 
 // The browser is opened on a small file of the user's own that leads to the
 // page: the token never appears in the list of running programs, which
@@ -88,6 +91,15 @@ int RunUi(const Request &request)
     LinkWorker worker(events);
     httplib::Server server;
     server.set_payload_max_length(kHandheldFileBound + 1024 * 1024);
+    // Each open page holds a thread for its events, and a browser keeps a
+    // few more connections open: more threads than the library's default.
+    server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    // The library's default shares the port with another server of the
+    // user's (SO_REUSEPORT), which would then get half the page's requests.
+    server.set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     const int port = address.port == 0 ? server.bind_to_any_port(address.host)
                                        : (server.bind_to_port(address.host, address.port) ? address.port : -1);
     if (port <= 0)
@@ -100,6 +112,16 @@ int RunUi(const Request &request)
                       GuardRules{address, port, token, "tessalink-token-" + std::to_string(port)}, work.Path()};
     MountUi(server, context);
 
+    // The address is told once the server takes requests: a stop asked
+    // before that would find nothing to stop.
+    std::thread listener([&server] { server.listen_after_bind(); });
+    for (int waited = 0; !server.is_running() && waited < kStartMilliseconds; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!server.is_running()) {
+        server.stop();
+        listener.join();
+        return ReportFailure("ui", "the server did not start on " + address.Authority(), kExitCannotListen);
+    }
     const std::string url = "http://" + address.Authority() + "/?token=" + token;
     std::printf("%s\n", url.c_str());
     std::fflush(stdout);
@@ -111,7 +133,6 @@ int RunUi(const Request &request)
         std::fprintf(stderr, "tessalink ui: %s (the page's settings can name it too)\n", view.problem.c_str());
     std::fprintf(stderr, "tessalink ui: serving the page; Ctrl-C stops\n");
 
-    std::thread listener([&server] { server.listen_after_bind(); });
     if (!request.noBrowser)
         OpenBrowser(url, work.Path());
     int signal = 0;

@@ -93,6 +93,20 @@ void Succeed(Job &job)
     job.ticket->Finish(KIVO_OK, "done", "");
 }
 
+// Runs the job's call; false when it failed, which is then answered.
+bool RunCall(Job &job, httplib::Response &response, uint64_t knownTotal,
+             const std::function<int32_t(KIVO_HWND)> &call, const std::string &name = "")
+{
+    return CallSucceeded(job, response, job.ticket->Run(job.settings.link, knownTotal, call), name);
+}
+
+// Ends the job well, answering with json.
+void Done(Job &job, httplib::Response &response, const std::string &json)
+{
+    Succeed(job);
+    SendJson(response, json);
+}
+
 // Refuses the request with status, and tells the page the job ended so.
 void Refuse(Job &job, httplib::Response &response, int status, const std::string &error,
             const std::string &hint = "")
@@ -241,10 +255,9 @@ int32_t PutMany(const std::string &paths, const std::string &names, int variant,
 bool FetchList(Job &job, httplib::Response &response, std::vector<ListedFile> &files)
 {
     const std::string path = job.directory->FilePath("list");
-    const CallOutcome outcome = job.ticket->Run(job.settings.link, 0, [&](KIVO_HWND window) {
+    if (!RunCall(job, response, 0, [&](KIVO_HWND window) {
         return KIVO_LinkFileList(path.c_str(), "", window);
-    });
-    if (!CallSucceeded(job, response, outcome, ""))
+    }, ""))
         return false;
     std::string list;
     if (!ReadWhole(path, list).empty())
@@ -269,8 +282,7 @@ void ListFiles(UiContext &context, httplib::Response &response)
     for (const ListedFile &file : files)
         list.push_back({{"name", PageName(file.name)},
                         {"size", file.sizeKnown ? nlohmann::json(file.size) : nlohmann::json(nullptr)}});
-    Succeed(job);
-    SendJson(response, Dump(list));
+    Done(job, response, Dump(list));
 }
 
 void GetFile(UiContext &context, const httplib::Request &request, httplib::Response &response)
@@ -281,10 +293,9 @@ void GetFile(UiContext &context, const httplib::Request &request, httplib::Respo
         !StartJob(context, response, "get", PathName(request), job))
         return;
     const std::string path = job.directory->FilePath("file");
-    const CallOutcome outcome = job.ticket->Run(job.settings.link, 0, [&](KIVO_HWND window) {
+    if (!RunCall(job, response, 0, [&](KIVO_HWND window) {
         return KIVO_LinkGetFile(path.c_str(), name.c_str(), window);
-    });
-    if (!CallSucceeded(job, response, outcome, PathName(request)))
+    }, PathName(request)))
         return;
     Succeed(job);
     SendFile(response, job.directory, path, FileSize(path), "application/octet-stream", PathName(request));
@@ -315,13 +326,11 @@ void PutFile(UiContext &context, const httplib::Request &request, httplib::Respo
         HandheldNameProblem(PathName(request), PutRoom(settings, variant, body.Size()), checked);
     if (!problem.empty())
         return Refuse(job, response, 400, problem, "give a name the handheld can keep");
-    const CallOutcome outcome = job.ticket->Run(job.settings.link, body.Size(), [&](KIVO_HWND window) {
+    if (!RunCall(job, response, body.Size(), [&](KIVO_HWND window) {
         return PutOne(body.Path(), name, variant, release, window);
-    });
-    if (!CallSucceeded(job, response, outcome, PathName(request)))
+    }, PathName(request)))
         return;
-    Succeed(job);
-    SendJson(response, Dump({{"name", PathName(request)}, {"size", body.Size()}}));
+    Done(job, response, Dump({{"name", PathName(request)}, {"size", body.Size()}}));
 }
 
 void DeleteFile(UiContext &context, const httplib::Request &request, httplib::Response &response)
@@ -331,13 +340,11 @@ void DeleteFile(UiContext &context, const httplib::Request &request, httplib::Re
     if (!HandheldName(request, response, RoomOf(context.settings.Current()), name) ||
         !StartJob(context, response, "delete", PathName(request), job))
         return;
-    const CallOutcome outcome = job.ticket->Run(job.settings.link, 0, [&](KIVO_HWND window) {
+    if (!RunCall(job, response, 0, [&](KIVO_HWND window) {
         return KIVO_LinkDelFile(name.c_str(), window);
-    });
-    if (!CallSucceeded(job, response, outcome, PathName(request)))
+    }, PathName(request)))
         return;
-    Succeed(job);
-    SendJson(response, "{}");
+    Done(job, response, "{}");
 }
 
 void Release(UiContext &context, httplib::Response &response)
@@ -345,11 +352,9 @@ void Release(UiContext &context, httplib::Response &response)
     Job job;
     if (!StartJob(context, response, "release", "", job))
         return;
-    const CallOutcome outcome = job.ticket->Run(job.settings.link, 0, KIVO_LinkRelease);
-    if (!CallSucceeded(job, response, outcome, ""))
+    if (!RunCall(job, response, 0, KIVO_LinkRelease))
         return;
-    Succeed(job);
-    SendJson(response, "{}");
+    Done(job, response, "{}");
 }
 
 // Names that cannot be a zip's plain entry stay out of a backup.
@@ -382,10 +387,9 @@ void Backup(UiContext &context, httplib::Response &response)
         return Refuse(job, response, 404, "the handheld holds no files to back up");
     const std::string pathList = JoinWithCr(paths);
     const std::string nameList = JoinWithCr(names);
-    const CallOutcome outcome = job.ticket->Run(job.settings.link, KnownTotalSize(taken), [&](KIVO_HWND window) {
+    if (!RunCall(job, response, KnownTotalSize(taken), [&](KIVO_HWND window) {
         return KIVO_LinkGetFiles(pathList.c_str(), nameList.c_str(), window);
-    });
-    if (!CallSucceeded(job, response, outcome, ""))
+    }))
         return;
     const std::string zip = job.directory->FilePath("backup.zip");
     const std::string problem = WriteZip(members, zip);
@@ -501,13 +505,11 @@ void Restore(UiContext &context, const httplib::Request &request, httplib::Respo
                                            [](uint64_t sum, const ZipMember &member) { return sum + member.size; });
     const std::string pathList = JoinWithCr(paths);
     const std::string nameList = JoinWithCr(names);
-    const CallOutcome outcome = job.ticket->Run(job.settings.link, total, [&](KIVO_HWND window) {
+    if (!RunCall(job, response, total, [&](KIVO_HWND window) {
         return PutMany(pathList, nameList, variant, release, window);
-    });
-    if (!CallSucceeded(job, response, outcome, ""))
+    }))
         return;
-    Succeed(job);
-    SendJson(response, Dump({{"sent", sent}}));
+    Done(job, response, Dump({{"sent", sent}}));
 }
 
 bool IsUtf8Text(const std::string &type)
@@ -539,13 +541,11 @@ void SendText(UiContext &context, const httplib::Request &request, httplib::Resp
         if (!WriteWhole(body.Path(), converted.data(), converted.size()).empty())
             return Refuse(job, response, 500, "the text cannot be stored for sending");
     }
-    const CallOutcome outcome = job.ticket->Run(job.settings.link, FileSize(body.Path()), [&](KIVO_HWND window) {
+    if (!RunCall(job, response, FileSize(body.Path()), [&](KIVO_HWND window) {
         return KIVO_AppTextSend(body.Path().c_str(), window);
-    });
-    if (!CallSucceeded(job, response, outcome, ""))
+    }))
         return;
-    Succeed(job);
-    SendJson(response, "{}");
+    Done(job, response, "{}");
 }
 
 void ReceiveText(UiContext &context, httplib::Response &response)
@@ -554,10 +554,9 @@ void ReceiveText(UiContext &context, httplib::Response &response)
     if (!StartJob(context, response, "text-recv", "", job))
         return;
     const std::string path = job.directory->FilePath("text");
-    const CallOutcome outcome = job.ticket->Run(job.settings.link, 0, [&](KIVO_HWND window) {
+    if (!RunCall(job, response, 0, [&](KIVO_HWND window) {
         return KIVO_AppTextRecv(path.c_str(), window);
-    });
-    if (!CallSucceeded(job, response, outcome, ""))
+    }))
         return;
     uint64_t size = FileSize(path);
     if (size > 0) {
@@ -578,14 +577,14 @@ void MountLinkRoutes(httplib::Server &server, UiContext &context)
     server.Get("/api/files", [&context](const httplib::Request &, httplib::Response &response) {
         ListFiles(context, response);
     });
-    server.Get("/api/files/(.*)", [&context](const httplib::Request &request, httplib::Response &response) {
+    server.Get("/api/files/([\\s\\S]*)", [&context](const httplib::Request &request, httplib::Response &response) {
         GetFile(context, request, response);
     });
-    server.Put("/api/files/(.*)", [&context](const httplib::Request &request, httplib::Response &response,
+    server.Put("/api/files/([\\s\\S]*)", [&context](const httplib::Request &request, httplib::Response &response,
                                              const httplib::ContentReader &reader) {
         PutFile(context, request, response, reader);
     });
-    server.Delete("/api/files/(.*)", [&context](const httplib::Request &request, httplib::Response &response,
+    server.Delete("/api/files/([\\s\\S]*)", [&context](const httplib::Request &request, httplib::Response &response,
                                                 const httplib::ContentReader &) {
         DeleteFile(context, request, response);
     });

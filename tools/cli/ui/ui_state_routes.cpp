@@ -1,5 +1,6 @@
 // The routes that run no link call: the status, the settings, the events and
 // the cancel.
+#include <atomic>
 #include <memory>
 
 #include <httplib.h>
@@ -14,6 +15,10 @@ namespace {
 constexpr size_t kSettingsBodyBound = 64 * 1024;
 constexpr auto kEventWait = std::chrono::milliseconds(1000);
 constexpr int kKeepAliveSeconds = 15;
+// Event streams open at once: each holds one of the server's threads, which
+// must stay enough for the requests of the pages.
+constexpr int kMostEventStreams = 8;
+std::atomic<int> g_eventStreams{0};
 
 nlohmann::json SettingsObject(const SettingsView &view)
 {
@@ -51,6 +56,10 @@ std::string ReadChanges(const std::string &body, std::map<std::string, std::stri
 
 void StreamEvents(UiContext &context, httplib::Response &response)
 {
+    if (++g_eventStreams > kMostEventStreams) {
+        --g_eventStreams;
+        return SendRefusal(response, 503, "too many pages follow the events", "close the page's other tabs");
+    }
     auto cursor = std::make_shared<uint64_t>(context.events.Last());
     auto first = std::make_shared<bool>(true);
     auto quiet = std::make_shared<int>(0);
@@ -81,7 +90,8 @@ void StreamEvents(UiContext &context, httplib::Response &response)
                 return sink.is_writable();
             *quiet = 0;
             return sink.write(text.data(), text.size());
-        });
+        },
+        [](bool) { --g_eventStreams; });
 }
 
 }  // namespace
