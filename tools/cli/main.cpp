@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
     if (cli::IsLinkCommand(request.command))
         return cli::RunLinkCommand(request);
     if (request.command == "ui")
-        return cli::RunUi(request);
+        return ui::RunUi(request);
     if (request.command == "config")
         return cli::RunConfigCommand(request);
     if (cli::IsConversion(request.command))

@@ -3,7 +3,7 @@
 
 #include "handheld_names.h"
 
-namespace cli {
+namespace ui {
 namespace {
 
 TEST(HandheldNames, RefusesWhatTheHandheldCouldNotTake)
@@ -61,4 +61,4 @@ TEST(HandheldNames, LeavesRoomForWhatTheRequestAlsoCarries)
 }
 
 }  // namespace
-}  // namespace cli
+}  // namespace ui

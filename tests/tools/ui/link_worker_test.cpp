@@ -9,7 +9,7 @@
 #include "event_hub.h"
 #include "link_worker.h"
 
-namespace cli {
+namespace ui {
 namespace {
 
 // A call that reports progress once, then polls its window until it answers
@@ -24,9 +24,9 @@ int32_t WaitForCancel(KIVO_HWND window, std::atomic<bool> &started, std::thread:
     return KIVO_CANCELLED;
 }
 
-LinkSettings SomeLink()
+cli::LinkSettings SomeLink()
 {
-    LinkSettings link;
+    cli::LinkSettings link;
     link.mode = 2;
     link.device = "/nonexistent/tty";
     return link;
@@ -127,4 +127,4 @@ TEST(LinkWorker, TellsThePageAboutTheJob)
 }
 
 }  // namespace
-}  // namespace cli
+}  // namespace ui

@@ -5,7 +5,7 @@
 #include "listen_address.h"
 #include "request_guard.h"
 
-namespace cli {
+namespace ui {
 namespace {
 
 constexpr char kToken[] = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
@@ -118,4 +118,4 @@ TEST(RequestGuard, FindsTheCookieByItsWholeName)
 }
 
 }  // namespace
-}  // namespace cli
+}  // namespace ui

@@ -14,7 +14,7 @@
 #include "private_directory.h"
 #include "zip_files.h"
 
-namespace cli {
+namespace ui {
 namespace {
 
 const ZipLimits kLimits{1000, 1500, 10};
@@ -115,4 +115,4 @@ TEST_F(ZipFiles, RefusesWhatIsNoZip)
 }
 
 }  // namespace
-}  // namespace cli
+}  // namespace ui
