@@ -323,3 +323,29 @@ def test_ctrl_c_cancels_the_running_job_then_stops_and_leaves_no_file(tmp_path):
         assert own.temporary_files() == []
     finally:
         own.stop()
+
+
+def test_the_browser_opens_on_a_private_file_so_the_token_stays_out_of_the_process_list(tmp_path):
+    bin_dir = tmp_path / "bin"
+    bin_dir.mkdir()
+    seen = tmp_path / "seen"
+    opener = bin_dir / "xdg-open"
+    opener.write_text('#!/bin/sh\nprintf "%%s\\n" "$*" > "%s.args"\nstat -c %%a "$(dirname "$1")" > "%s.mode"\n'
+                      'cat "$1" > "%s.page"\n' % (seen, seen, seen))
+    opener.chmod(0o755)
+    environment = dict(os.environ, PATH=str(bin_dir) + ":" + os.environ["PATH"],
+                       XDG_CONFIG_HOME=str(tmp_path / "config"), TMPDIR=str(tmp_path))
+    ui = subprocess.Popen([CLI, "ui", "--listen", "127.0.0.1:0", "--device", "/dev/null"],
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=environment)
+    try:
+        url = ui.stdout.readline().strip()
+        page = pathlib.Path(str(seen) + ".page")
+        wait_for("the browser opened", lambda: page.exists() and page.read_text())
+        token = url.split("token=")[1]
+        args = pathlib.Path(str(seen) + ".args").read_text()
+        assert token not in args
+        assert pathlib.Path(str(seen) + ".mode").read_text().strip() == "700"
+        assert url in page.read_text()
+    finally:
+        ui.send_signal(signal.SIGINT)
+        assert ui.wait(20) == 0
