@@ -14,6 +14,7 @@
 #include "link_window.h"
 #include "local_io.h"
 #include "progress_text.h"
+#include "put_calls.h"
 #include "put_lists.h"
 #include "result_codes.h"
 #include "staged_output.h"
@@ -101,9 +102,7 @@ size_t StoreFinished(const Request &request, const std::vector<ListedFile> &file
                      StagingDirectory &staging, Job &job, std::string &problem)
 {
     for (size_t i = 0; i < done; ++i) {
-        struct stat status;
-        const uint64_t size =
-            ::stat(staging.PathOf(i).c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
+        const uint64_t size = FileSize(staging.PathOf(i));
         problem = staging.Commit(i, request.directory + "/" + files[i].name);
         if (!problem.empty()) {
             problem = files[i].name + ": " + problem;
@@ -198,10 +197,7 @@ int RunRestore(const Request &request)
     LinkWindow window(std::accumulate(sizes.begin(), sizes.end(), uint64_t{0}),
                       LinkWindow::StandardErrorIsTerminal());
     window.SetLabel(std::to_string(names.size()) + (names.size() == 1 ? " file" : " files"));
-    const std::string pathList = JoinWithCr(paths), nameList = JoinWithCr(names);
-    const int32_t result = request.variant == 2
-                               ? KIVO_LinkPutFiles2(pathList.c_str(), nameList.c_str(), window.Handle())
-                               : KIVO_LinkPutFiles(pathList.c_str(), nameList.c_str(), window.Handle());
+    const int32_t result = PutFilesCall(JoinWithCr(paths), JoinWithCr(names), request.variant, true, window.Handle());
     window.Finish();
     const StopPoint stop = result == KIVO_OK ? StopPoint{names.size(), false} : FileBeingSent(sizes, window.BytesDone());
     for (size_t i = 0; i < stop.file; ++i)

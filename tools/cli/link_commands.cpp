@@ -1,7 +1,6 @@
 #include "link_commands.h"
 
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -15,6 +14,7 @@
 #include "link_settings.h"
 #include "link_window.h"
 #include "local_io.h"
+#include "put_calls.h"
 #include "put_lists.h"
 #include "result_codes.h"
 #include "staged_output.h"
@@ -27,8 +27,6 @@ namespace cli {
 
 namespace {
 
-constexpr char kTextEndMark = 0x1A;
-
 using LinkCall = std::function<int32_t(KIVO_HWND)>;
 // An export that stores what it receives into the file path.
 using StoringCall = std::function<int32_t(const char *path, KIVO_HWND)>;
@@ -38,19 +36,15 @@ int Report(const Request &request, int32_t result)
     return ReportLinkResult(request.command, request.link, result, "", request.handheldName);
 }
 
-// The application text ends with its end mark 0x1A, which a file keeps; a
-// terminal would show it as a stray character.
+// The application text's end mark 0x1A stays in a file; a terminal would
+// show it as a stray character.
 void DropEndMarkForTerminal(const Request &request, const std::string &stage)
 {
     if (request.command != "text-recv" || request.localPath != kStandardStream || ::isatty(STDOUT_FILENO) != 1)
         return;
-    struct stat status;
-    if (::stat(stage.c_str(), &status) != 0 || status.st_size == 0)
-        return;
-    std::ifstream in(stage, std::ios::binary);
-    in.seekg(status.st_size - 1);
-    if (in.get() == kTextEndMark)
-        static_cast<void>(::truncate(stage.c_str(), status.st_size - 1));
+    const uint64_t size = TextSizeWithoutEndMark(stage);
+    if (size != FileSize(stage))
+        static_cast<void>(::truncate(stage.c_str(), static_cast<off_t>(size)));
 }
 
 int32_t CallWithWindow(const LinkCall &call, uint64_t knownTotal)
@@ -79,22 +73,14 @@ int RunStoring(const Request &request, const StoringCall &call)
 
 int32_t PutOne(const Request &request, KIVO_HWND window)
 {
-    const char *path = request.localFiles.front().c_str();
-    const char *name = request.handheldNames.front().c_str();
-    if (request.variant == 2)
-        return request.noRelease ? KIVO_LinkPutFile2Ex(path, name, window) : KIVO_LinkPutFile2(path, name, window);
-    return request.noRelease ? KIVO_LinkPutFileEx(path, name, window) : KIVO_LinkPutFile(path, name, window);
+    return PutFileCall(request.localFiles.front(), request.handheldNames.front(), request.variant,
+                       !request.noRelease, window);
 }
 
 int32_t PutSeveral(const Request &request, KIVO_HWND window)
 {
-    const std::string paths = JoinWithCr(request.localFiles);
-    const std::string names = JoinWithCr(request.handheldNames);
-    if (request.variant == 2)
-        return request.noRelease ? KIVO_LinkPutFiles2Ex(paths.c_str(), names.c_str(), window)
-                                 : KIVO_LinkPutFiles2(paths.c_str(), names.c_str(), window);
-    return request.noRelease ? KIVO_LinkPutFilesEx(paths.c_str(), names.c_str(), window)
-                             : KIVO_LinkPutFiles(paths.c_str(), names.c_str(), window);
+    return PutFilesCall(JoinWithCr(request.localFiles), JoinWithCr(request.handheldNames), request.variant,
+                        !request.noRelease, window);
 }
 
 // Every file is checked before the connection: the list exports would

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/block_size_limits.h"
 #include "link/mode_defaults.h"
 #include "tessalink.h"
 
@@ -32,12 +33,13 @@ std::string ApplyLinkSettings(const LinkSettings &link)
     if (KIVO_SetMode(mode) != KIVO_SETTING_ACCEPTED ||
         KIVO_SetPort(mode, static_cast<uint16_t>(port)) != KIVO_SETTING_ACCEPTED)
         return "link mode " + std::to_string(link.mode) + " was not accepted";
-    if (link.baud != 0 && KIVO_SetBaudEx(mode, link.baud) != KIVO_SETTING_ACCEPTED)
+    // A setting not given is given its default again: the library keeps
+    // what it was last given, and a process may make several calls.
+    const int32_t baud = link.baud != 0 ? link.baud : kModeDefaults[link.mode].baud;
+    if (KIVO_SetBaudEx(mode, baud) != KIVO_SETTING_ACCEPTED)
         return "the speed was not accepted";
-    if (link.sendBlock != 0)
-        KIVO_LinkSendBlockSize(link.sendBlock);
-    if (link.recvBlock != 0)
-        KIVO_LinkRecvBlockSize(link.recvBlock);
+    KIVO_LinkSendBlockSize(link.sendBlock != 0 ? link.sendBlock : kDefaultBlockSize);
+    KIVO_LinkRecvBlockSize(link.recvBlock != 0 ? link.recvBlock : kDefaultBlockSize);
     return "";
 }
 

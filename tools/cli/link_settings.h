@@ -13,9 +13,10 @@ namespace cli {
 // by the platform's own rule.
 using ::PortDeviceVariable;
 
-// Selects the mode, its port, speed and the block sizes; with a device, points
-// the port's variable at it for this process, and with a trace file, the
-// library's trace variable. Returns what went wrong, or "".
+// Selects the mode, its port, speed and the block sizes (those not given:
+// their defaults, whatever an earlier call of the process set); with a
+// device, points the port's variable at it for this process, and with a
+// trace file, the library's trace variable. Returns what went wrong, or "".
 std::string ApplyLinkSettings(const LinkSettings &link);
 
 }  // namespace cli

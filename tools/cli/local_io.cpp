@@ -113,6 +113,24 @@ std::string CheckReadableFiles(const std::vector<std::string> &files, std::vecto
     return "";
 }
 
+uint64_t FileSize(const std::string &path)
+{
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
+}
+
+uint64_t TextSizeWithoutEndMark(const std::string &path)
+{
+    constexpr int kTextEndMark = 0x1A;
+    const uint64_t size = FileSize(path);
+    std::FILE *file = size == 0 ? nullptr : std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return size;
+    const bool marked = std::fseek(file, -1, SEEK_END) == 0 && std::fgetc(file) == kTextEndMark;
+    std::fclose(file);
+    return marked ? size - 1 : size;
+}
+
 std::string RegularFilesIn(const std::string &directory, std::vector<std::string> &names)
 {
     names.clear();

@@ -24,6 +24,14 @@ std::string CopyToStandardOutput(const std::string &path);
 // sizes. Returns what is wrong with the first file that is not, or "".
 std::string CheckReadableFiles(const std::vector<std::string> &files, std::vector<uint64_t> &sizes);
 
+// The size of a file, 0 when it cannot be told.
+uint64_t FileSize(const std::string &path);
+
+// The application text as received ends with its end mark 0x1A, which a file
+// keeps: the size of the text before it (the whole size when the last byte
+// is no end mark).
+uint64_t TextSizeWithoutEndMark(const std::string &path);
+
 // The regular files of a directory (links followed), by name in byte order,
 // leaving out the tool's own unfinished files. Returns what went wrong, or "".
 std::string RegularFilesIn(const std::string &directory, std::vector<std::string> &names);

@@ -4,8 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "link/block_size_limits.h"
-#include "link/mode_defaults.h"
+#include "json_text.h"
 #include "link_commands.h"
 #include "link_settings.h"
 
@@ -19,19 +18,6 @@ using cli::WhereAwaited;
 
 namespace {
 
-// The library keeps what it was last given; a setting left to its default
-// is given its default again, so that a default chosen on the page applies.
-LinkSettings WithDefaults(LinkSettings link)
-{
-    if (link.baud == 0)
-        link.baud = kModeDefaults[link.mode].baud;
-    if (link.sendBlock == 0)
-        link.sendBlock = kDefaultBlockSize;
-    if (link.recvBlock == 0)
-        link.recvBlock = kDefaultBlockSize;
-    return link;
-}
-
 nlohmann::json JobObject(const JobInfo &job)
 {
     return {{"id", job.id},
@@ -42,16 +28,11 @@ nlohmann::json JobObject(const JobInfo &job)
             {"waiting", job.progress.waiting}};
 }
 
-std::string Dump(const nlohmann::json &value)
-{
-    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
 }  // namespace
 
 std::string JobJson(const JobInfo &job)
 {
-    return Dump(JobObject(job));
+    return JsonText(JobObject(job));
 }
 
 JobTicket::JobTicket(LinkWorker &worker, JobInfo info) : m_worker(worker), m_info(std::move(info))
@@ -76,7 +57,7 @@ CallOutcome JobTicket::Run(const LinkSettings &link, uint64_t knownTotal,
         return outcome;
     }
     outcome.result = m_worker.RunOnLinkThread([&] {
-        if (!ApplyLinkSettings(WithDefaults(link)).empty())
+        if (!ApplyLinkSettings(link).empty())
             return static_cast<int32_t>(KIVO_ERR_NO_CONNECTION);
         return call(window.Handle());
     });
@@ -88,7 +69,7 @@ CallOutcome JobTicket::Run(const LinkSettings &link, uint64_t knownTotal,
 void JobTicket::Finish(int32_t code, const std::string &message, const std::string &hint)
 {
     m_finished = true;
-    m_worker.m_events.Publish("result", Dump({{"job", m_info.id},
+    m_worker.m_events.Publish("result", JsonText({{"job", m_info.id},
                                               {"kind", m_info.kind},
                                               {"code", code},
                                               {"message", message},
@@ -159,7 +140,7 @@ std::optional<JobInfo> LinkWorker::Current()
 std::string LinkWorker::StateJson()
 {
     const std::optional<JobInfo> job = Current();
-    return Dump({{"busy", job.has_value()}, {"job", job ? JobObject(*job) : nlohmann::json(nullptr)}});
+    return JsonText({{"busy", job.has_value()}, {"job", job ? JobObject(*job) : nlohmann::json(nullptr)}});
 }
 
 void LinkWorker::Progressed(const JobProgress &progress)
@@ -174,7 +155,7 @@ void LinkWorker::Progressed(const JobProgress &progress)
         m_current->m_info.progress = progress;
         id = m_current->m_info.id;
     }
-    m_events.Publish("progress", Dump({{"job", id}, {"bytes", progress.bytes}, {"total", progress.total}}));
+    m_events.Publish("progress", JsonText({{"job", id}, {"bytes", progress.bytes}, {"total", progress.total}}));
     if (waitingChanged)
         m_events.Publish("state", StateJson());
 }

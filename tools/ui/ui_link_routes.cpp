@@ -5,6 +5,7 @@
 // when the answer has been sent.
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <numeric>
@@ -15,10 +16,12 @@
 #include "body_file.h"
 #include "handheld_list.h"
 #include "handheld_names.h"
+#include "json_text.h"
 #include "link/block_size_limits.h"
 #include "link_report.h"
 #include "local_io.h"
 #include "private_directory.h"
+#include "put_calls.h"
 #include "put_lists.h"
 #include "text_encoding.h"
 #include "ui_server.h"
@@ -27,18 +30,21 @@
 namespace ui {
 
 using cli::DescribeLinkFailure;
+using cli::FileSize;
 using cli::JoinWithCr;
 using cli::KnownTotalSize;
 using cli::LinkFailureWords;
 using cli::ListedFile;
 using cli::ParseFileList;
+using cli::PutFileCall;
+using cli::PutFilesCall;
 using cli::ReadWhole;
+using cli::TextSizeWithoutEndMark;
 using cli::WriteWhole;
 
 
 namespace {
 
-constexpr char kTextEndMark = 0x1A;
 // The put-file-2 transfers send with their own block size.
 constexpr int32_t kPutFile2BlockSize = 4096;
 // What a text given as UTF-8 may hold: it is converted in memory.
@@ -46,11 +52,6 @@ constexpr uint64_t kConvertedTextBound = 16 * 1024 * 1024;
 constexpr size_t kRestoreEntryBound = 4096;
 
 using Directory = std::shared_ptr<PrivateDirectory>;
-
-std::string Dump(const nlohmann::json &value)
-{
-    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
 
 // Everything a job needs: the settings of its start, the link, and a
 // directory of its own.
@@ -94,7 +95,7 @@ bool CallSucceeded(Job &job, httplib::Response &response, const CallOutcome &out
     const LinkFailureWords words = DescribeLinkFailure(info.kind, job.settings.link, outcome.result, name,
                                                        outcome.watch);
     job.ticket->Finish(outcome.result, words.what, words.next);
-    SendJson(response, Dump({{"error", words.what}, {"code", outcome.result}, {"hint", words.next}}), 502);
+    SendJson(response, JsonText({{"error", words.what}, {"code", outcome.result}, {"hint", words.next}}), 502);
     return false;
 }
 
@@ -167,12 +168,6 @@ void SendFile(httplib::Response &response, const Directory &directory, const std
         [file, directory](bool) {});
 }
 
-uint64_t FileSize(const std::string &path)
-{
-    struct stat status;
-    return ::stat(path.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
-}
-
 // The name on the handheld that the route's path gives, as the page writes it.
 std::string PathName(const httplib::Request &request)
 {
@@ -220,12 +215,16 @@ bool PutOptions(const httplib::Request &request, httplib::Response &response, co
     return true;
 }
 
-bool DeclaredTooLarge(const httplib::Request &request, uint64_t bound)
+// The body's length as the request declares it: 0 when it declares none,
+// and beyond any bound when it is no number that fits.
+uint64_t DeclaredLength(const httplib::Request &request)
 {
-    if (!request.has_header("Content-Length"))
-        return false;
     const std::string length = request.get_header_value("Content-Length");
-    return length.size() > 19 || std::stoull("0" + length) > bound;
+    if (length.empty())
+        return 0;
+    if (length.size() > 19 || length.find_first_not_of("0123456789") != std::string::npos)
+        return UINT64_MAX;
+    return std::stoull(length);
 }
 
 // Reads the body into file; answers 413 or 400 itself and returns false
@@ -241,24 +240,6 @@ bool ReceiveBody(const httplib::ContentReader &reader, BodyFile &file, Job &job,
     if (!whole)
         return Refuse(job, response, 400, "the body did not arrive whole"), false;
     return true;
-}
-
-int32_t PutOne(const std::string &path, const std::string &name, int variant, bool release, KIVO_HWND window)
-{
-    if (variant == 2)
-        return release ? KIVO_LinkPutFile2(path.c_str(), name.c_str(), window)
-                       : KIVO_LinkPutFile2Ex(path.c_str(), name.c_str(), window);
-    return release ? KIVO_LinkPutFile(path.c_str(), name.c_str(), window)
-                   : KIVO_LinkPutFileEx(path.c_str(), name.c_str(), window);
-}
-
-int32_t PutMany(const std::string &paths, const std::string &names, int variant, bool release, KIVO_HWND window)
-{
-    if (variant == 2)
-        return release ? KIVO_LinkPutFiles2(paths.c_str(), names.c_str(), window)
-                       : KIVO_LinkPutFiles2Ex(paths.c_str(), names.c_str(), window);
-    return release ? KIVO_LinkPutFiles(paths.c_str(), names.c_str(), window)
-                   : KIVO_LinkPutFilesEx(paths.c_str(), names.c_str(), window);
 }
 
 // The handheld's list, fetched into the job's directory and read.
@@ -292,7 +273,7 @@ void ListFiles(UiContext &context, httplib::Response &response)
     for (const ListedFile &file : files)
         list.push_back({{"name", PageName(file.name)},
                         {"size", file.sizeKnown ? nlohmann::json(file.size) : nlohmann::json(nullptr)}});
-    Done(job, response, Dump(list));
+    Done(job, response, JsonText(list));
 }
 
 void GetFile(UiContext &context, const httplib::Request &request, httplib::Response &response)
@@ -320,10 +301,9 @@ void PutFile(UiContext &context, const httplib::Request &request, httplib::Respo
     std::string name;
     if (!PutOptions(request, response, settings, variant, release))
         return;
-    if (DeclaredTooLarge(request, kHandheldFileBound))
+    const uint64_t declared = DeclaredLength(request);
+    if (declared > kHandheldFileBound)
         return SendRefusal(response, 413, "larger than the handheld takes: at most 2 GiB - 1 bytes a file");
-    const uint64_t declared =
-        request.has_header("Content-Length") ? std::stoull("0" + request.get_header_value("Content-Length")) : 0;
     Job job;
     if (!HandheldName(request, response, PutRoom(settings, variant, declared), name) ||
         !StartJob(context, response, "put", PathName(request), job))
@@ -337,10 +317,10 @@ void PutFile(UiContext &context, const httplib::Request &request, httplib::Respo
     if (!problem.empty())
         return Refuse(job, response, 400, problem, "give a name the handheld can keep");
     if (!RunCall(job, response, body.Size(), [&](KIVO_HWND window) {
-        return PutOne(body.Path(), name, variant, release, window);
+        return PutFileCall(body.Path(), name, variant, release, window);
     }, PathName(request)))
         return;
-    Done(job, response, Dump({{"name", PathName(request)}, {"size", body.Size()}}));
+    Done(job, response, JsonText({{"name", PathName(request)}, {"size", body.Size()}}));
 }
 
 void DeleteFile(UiContext &context, const httplib::Request &request, httplib::Response &response)
@@ -367,13 +347,6 @@ void Release(UiContext &context, httplib::Response &response)
     Done(job, response, "{}");
 }
 
-// Names that cannot be a zip's plain entry stay out of a backup.
-bool ZipEntryName(const std::string &name)
-{
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.find('\\') == std::string::npos;
-}
-
 void Backup(UiContext &context, httplib::Response &response)
 {
     Job job;
@@ -386,8 +359,8 @@ void Backup(UiContext &context, httplib::Response &response)
     std::vector<ListedFile> taken;
     for (const ListedFile &file : files) {
         const std::string entry = PageName(file.name);
-        if (!ZipEntryName(entry))
-            continue;
+        if (!ZipEntryNameProblem(entry).empty())
+            continue;  // stays out of the backup
         paths.push_back(job.directory->FilePath(std::to_string(members.size())));
         names.push_back(file.name);
         members.push_back({entry, paths.back(), file.size});
@@ -492,7 +465,7 @@ void Restore(UiContext &context, const httplib::Request &request, httplib::Respo
     const std::string type = request.get_header_value("Content-Type");
     if (!multipart && type != "application/zip" && type != "application/x-zip-compressed")
         return SendRefusal(response, 400, "give a zip (application/zip) or files (multipart/form-data)");
-    if (DeclaredTooLarge(request, kHandheldFileBound))
+    if (DeclaredLength(request) > kHandheldFileBound)
         return SendRefusal(response, 413, "larger than the handheld takes: at most 2 GiB - 1 bytes a file");
     Job job;
     std::vector<ZipMember> members;
@@ -516,10 +489,10 @@ void Restore(UiContext &context, const httplib::Request &request, httplib::Respo
     const std::string pathList = JoinWithCr(paths);
     const std::string nameList = JoinWithCr(names);
     if (!RunCall(job, response, total, [&](KIVO_HWND window) {
-        return PutMany(pathList, nameList, variant, release, window);
+        return PutFilesCall(pathList, nameList, variant, release, window);
     }))
         return;
-    Done(job, response, Dump({{"sent", sent}}));
+    Done(job, response, JsonText({{"sent", sent}}));
 }
 
 bool IsUtf8Text(const std::string &type)
@@ -535,7 +508,7 @@ void SendText(UiContext &context, const httplib::Request &request, httplib::Resp
 {
     const bool convert = IsUtf8Text(request.get_header_value("Content-Type"));
     const uint64_t bound = convert ? kConvertedTextBound : kHandheldFileBound;
-    if (DeclaredTooLarge(request, bound))
+    if (DeclaredLength(request) > bound)
         return SendRefusal(response, 413, "the text is larger than the handheld takes");
     Job job;
     if (!StartJob(context, response, "text-send", "", job))
@@ -568,16 +541,8 @@ void ReceiveText(UiContext &context, httplib::Response &response)
         return KIVO_AppTextRecv(path.c_str(), window);
     }))
         return;
-    uint64_t size = FileSize(path);
-    if (size > 0) {
-        std::FILE *file = std::fopen(path.c_str(), "rb");
-        if (file != nullptr && std::fseek(file, -1, SEEK_END) == 0 && std::fgetc(file) == kTextEndMark)
-            --size;
-        if (file != nullptr)
-            std::fclose(file);
-    }
     Succeed(job);
-    SendFile(response, job.directory, path, size, "text/plain; charset=Shift_JIS", "");
+    SendFile(response, job.directory, path, TextSizeWithoutEndMark(path), "text/plain; charset=Shift_JIS", "");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include "json_text.h"
 #include "page_assets.h"
 
 namespace ui {
@@ -57,10 +58,7 @@ void SendJson(httplib::Response &response, const std::string &json, int status)
 
 void SendRefusal(httplib::Response &response, int status, const std::string &error, const std::string &hint)
 {
-    SendJson(response,
-             nlohmann::json({{"error", error}, {"code", nullptr}, {"hint", hint}})
-                 .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
-             status);
+    SendJson(response, JsonText({{"error", error}, {"code", nullptr}, {"hint", hint}}), status);
 }
 
 void MountUi(httplib::Server &server, UiContext &context)

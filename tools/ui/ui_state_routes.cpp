@@ -6,6 +6,7 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include "json_text.h"
 #include "ui_server.h"
 
 namespace ui {
@@ -28,11 +29,6 @@ nlohmann::json SettingsObject(const SettingsView &view)
     return values;
 }
 
-std::string Dump(const nlohmann::json &value)
-{
-    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
 // The body of PUT /api/settings as key and text, or what is wrong with it.
 std::string ReadChanges(const std::string &body, std::map<std::string, std::string> &changes)
 {
@@ -45,7 +41,7 @@ std::string ReadChanges(const std::string &body, std::map<std::string, std::stri
         else if (value.is_number_integer())
             changes[key] = std::to_string(value.get<long long>());
         else if (value.is_number())
-            changes[key] = Dump(value);
+            changes[key] = JsonText(value);
         else if (value.is_null())
             changes[key] = "";
         else
@@ -103,10 +99,10 @@ void MountStateRoutes(httplib::Server &server, UiContext &context)
         nlohmann::json status = nlohmann::json::parse(context.worker.StateJson());
         status["settings"] = SettingsObject(view);
         status["problem"] = view.problem;
-        SendJson(response, Dump(status));
+        SendJson(response, JsonText(status));
     });
     server.Get("/api/settings", [&context](const httplib::Request &, httplib::Response &response) {
-        SendJson(response, Dump(SettingsObject(context.settings.Current())));
+        SendJson(response, JsonText(SettingsObject(context.settings.Current())));
     });
     server.Put("/api/settings", [&context](const httplib::Request &, httplib::Response &response,
                                            const httplib::ContentReader &reader) {
@@ -126,11 +122,11 @@ void MountStateRoutes(httplib::Server &server, UiContext &context)
             problem = context.settings.Update(changes);
         if (!problem.empty())
             return SendRefusal(response, 400, problem, "see `tessalink config --help` for the values");
-        SendJson(response, Dump(SettingsObject(context.settings.Current())));
+        SendJson(response, JsonText(SettingsObject(context.settings.Current())));
     });
     server.Post("/api/cancel", [&context](const httplib::Request &, httplib::Response &response,
                                           const httplib::ContentReader &) {
-        SendJson(response, Dump({{"cancelled", context.worker.Cancel()}}));
+        SendJson(response, JsonText({{"cancelled", context.worker.Cancel()}}));
     });
     server.Get("/api/events", [&context](const httplib::Request &, httplib::Response &response) {
         StreamEvents(context, response);

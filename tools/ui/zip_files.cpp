@@ -32,17 +32,6 @@ std::string OpenError(int code)
     return text;
 }
 
-std::string EntryNameProblem(const std::string &name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return "the zip holds an entry without a file name";
-    if (!name.empty() && name.back() == '/')
-        return "the zip holds a folder (" + name + "): give a zip of plain files";
-    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
-        return "the zip's entry \"" + name + "\" has a path: give a zip whose files are at its top level";
-    return "";
-}
-
 // Copies one entry into path; false when it is not whole or holds more than
 // it said.
 bool UnpackEntry(zip_t *archive, zip_uint64_t index, uint64_t declared, const std::string &path)
@@ -67,6 +56,17 @@ bool UnpackEntry(zip_t *archive, zip_uint64_t index, uint64_t declared, const st
 }
 
 }  // namespace
+
+std::string ZipEntryNameProblem(const std::string &name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return "the zip holds an entry without a file name";
+    if (name.back() == '/')
+        return "the zip holds a folder (" + name + "): give a zip of plain files";
+    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
+        return "the zip's entry \"" + name + "\" has a path: give a zip whose files are at its top level";
+    return "";
+}
 
 std::string WriteZip(const std::vector<ZipMember> &members, const std::string &zipPath)
 {
@@ -120,7 +120,7 @@ UnpackedZip UnpackZip(const std::string &zipPath, const std::string &directory, 
             return unpacked;
         }
         const std::string name = status.name;
-        unpacked.problem = EntryNameProblem(name);
+        unpacked.problem = ZipEntryNameProblem(name);
         if (unpacked.problem.empty() && !names.insert(name).second)
             unpacked.problem = "the zip holds " + name + " twice";
         if (unpacked.problem.empty() && (status.valid & ZIP_STAT_ENCRYPTION_METHOD) != 0 &&

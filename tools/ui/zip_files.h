@@ -15,6 +15,10 @@ struct ZipMember {
     uint64_t size = 0;
 };
 
+// Why a name cannot be a plain file at a zip's top level (empty, "." or
+// "..", a folder, a path), or "".
+std::string ZipEntryNameProblem(const std::string &name);
+
 // Writes the files into a new zip at zipPath. Returns what went wrong, or "".
 std::string WriteZip(const std::vector<ZipMember> &members, const std::string &zipPath);
 
